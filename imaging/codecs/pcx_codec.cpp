@@ -1,0 +1,11 @@
+// Placeholder until the Pcx reader and writer land: recognises nothing.
+#include "imaging/codecs/internal/format_codec.h"
+
+namespace imaging::codecs::internal {
+
+const FormatCodec& PcxCodec() {
+  static const FormatCodec codec{};
+  return codec;
+}
+
+}  // namespace imaging::codecs::internal

@@ -1,0 +1,44 @@
+// File: imaging/global_memory.h
+//
+// A stand-in for movable global memory: numbered heap blocks that callers
+// lock to get a pointer.  Image handles are such blocks holding a packed DIB
+// (imaging/dib.h).  Handles are checked against a process-wide table, so a
+// stale or made-up handle is refused instead of crashing.  Thread-safe.
+//
+//   imaging::MemHandle h = imaging::ImageToHandle(img);   // 0 on failure
+//   const uint8_t* dib = static_cast<const uint8_t*>(imaging::MemLock(h));
+//   ...
+//   imaging::MemUnlock(h);
+//   imaging::MemFree(h);
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/image.h"
+
+namespace imaging {
+
+using MemHandle = uintptr_t;  // 0 = no block
+
+// MemAlloc() returns a zero-filled block of `bytes` (> 0), or 0.
+MemHandle MemAlloc(size_t bytes);
+// MemLock() returns the block's memory, or nullptr for an unknown handle.
+// Locks nest; the pointer stays valid until the block is freed.
+void* MemLock(MemHandle handle);
+// MemUnlock() undoes one lock; false for an unknown handle or no lock held.
+bool MemUnlock(MemHandle handle);
+// MemSize() is the block's size in bytes, 0 for an unknown handle.
+size_t MemSize(MemHandle handle);
+// MemFree() releases the block; false for an unknown handle (freeing twice).
+bool MemFree(MemHandle handle);
+// MemDuplicate() copies a block into a new handle, or 0.
+MemHandle MemDuplicate(MemHandle handle);
+
+// ImageToHandle() packs the picture into a new block; 0 on failure.
+MemHandle ImageToHandle(const Image& image);
+// ImageFromHandle() reads a block holding a packed DIB.  kBadImage for an
+// unknown handle or a malformed block.
+Result ImageFromHandle(MemHandle handle, Image* out);
+
+}  // namespace imaging

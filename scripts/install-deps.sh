@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs the Debian 12 packages the suite builds, tests and benchmarks with.
+# Unattended and idempotent: packages already present are skipped, and apt is
+# not touched at all when nothing is missing.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  build-essential cmake ninja-build pkg-config git
+  # Qt 6
+  qt6-base-dev qt6-svg-dev libqt6svg6
+  # codecs
+  libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev
+  libopenjp2-7-dev libexif-dev
+  # pixel work, structured storage, scanner
+  libopencv-imgproc-dev libgsf-1-dev libsane-dev sane-utils
+  # tests and screenshots
+  libgtest-dev libgmock-dev libbenchmark-dev poppler-utils xvfb xauth fonts-noto-cjk
+  imagemagick
+  # fuzzing
+  clang libclang-rt-14-dev
+  # benchmark peers
+  libvips-dev libjpeg-turbo-progs
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  exit 0
+fi
+
+echo "install-deps: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
