@@ -13,6 +13,8 @@ inline int RoundSixteenths(int32_t e) { return e >= 0 ? (e + 8) >> 4 : -((8 - e)
 
 inline int Clamp255(int v) { return v < 0 ? 0 : (v > 255 ? 255 : v); }
 
+constexpr int kOvershoot = 128;
+
 }  // namespace
 
 GrayDiffuser::GrayDiffuser(int width, int levels, int bias)
@@ -55,9 +57,12 @@ void ColorDiffuser::DiffuseRow(const uint8_t* bgr, uint8_t* indices) {
   int x = reverse_ ? width_ - 1 : 0;
   for (int n = 0; n < width_; ++n, x += dir) {
     const int slot = 3 * (x + 1);
-    const int b = Clamp255(bgr[3 * x] + RoundSixteenths(current_[slot]));
-    const int g = Clamp255(bgr[3 * x + 1] + RoundSixteenths(current_[slot + 1]));
-    const int r = Clamp255(bgr[3 * x + 2] + RoundSixteenths(current_[slot + 2]));
+    // The wanted colour may leave 0..255 by a bounded overshoot: the error
+    // then still counts when choosing the entry, which keeps the mean of
+    // colours that only a far, sparse palette entry can balance.
+    const int b = std::clamp(bgr[3 * x] + RoundSixteenths(current_[slot]), -kOvershoot, 255 + kOvershoot);
+    const int g = std::clamp(bgr[3 * x + 1] + RoundSixteenths(current_[slot + 1]), -kOvershoot, 255 + kOvershoot);
+    const int r = std::clamp(bgr[3 * x + 2] + RoundSixteenths(current_[slot + 2]), -kOvershoot, 255 + kOvershoot);
     const uint8_t index = map_->Nearest(r, g, b);
     indices[x] = index;
     const PaletteEntry& e = pal[index];

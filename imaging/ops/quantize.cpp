@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <cmath>
 #include <cstdlib>
 #include <new>
@@ -264,7 +265,7 @@ struct ColorMap::Tables {
   std::vector<int32_t> cell_start = std::vector<int32_t>(kCellCount, -1);
   std::vector<uint16_t> cell_count = std::vector<uint16_t>(kCellCount, 0);
   std::vector<uint8_t> candidates;
-  std::vector<uint32_t> cache_key = std::vector<uint32_t>(kCacheSize, 0);  // rgb | 1 << 24
+  std::vector<uint32_t> cache_key = std::vector<uint32_t>(kCacheSize, 0);  // rgb | 1 << 24, or see Nearest()
   std::vector<uint8_t> cache_index = std::vector<uint8_t>(kCacheSize, 0);
 };
 
@@ -301,8 +302,30 @@ void ColorMap::BuildCell(int cell) {
   t.cell_count[cell] = static_cast<uint16_t>(t.candidates.size() - static_cast<size_t>(t.cell_start[cell]));
 }
 
+uint8_t ColorMap::NearestOutside(int red, int green, int blue) const {
+  int best = 0, best_d = INT32_MAX;
+  for (int i = 0; i < static_cast<int>(palette_.size()); ++i) {
+    const PaletteEntry& e = palette_[i];
+    const int dr = red - e.red, dg = green - e.green, db = blue - e.blue;
+    const int d = dr * dr + dg * dg + db * db;
+    if (d < best_d) best_d = d, best = i;
+  }
+  return static_cast<uint8_t>(best);
+}
+
 uint8_t ColorMap::Nearest(int red, int green, int blue) {
   Tables& t = *tables_;
+  if ((red | green | blue) & ~0xFF) {
+    // Beyond the colour cube: searched over the whole palette, cached under
+    // a key of its own when each channel is within -512..511.
+    const bool cacheable = std::max({red, green, blue}) < 512 && std::min({red, green, blue}) >= -512;
+    if (!cacheable) return NearestOutside(red, green, blue);
+    const uint32_t key = 0x80000000u | (static_cast<uint32_t>(red + 512) << 20) |
+                         (static_cast<uint32_t>(green + 512) << 10) | static_cast<uint32_t>(blue + 512);
+    const uint32_t slot = (key * 2654435761u) >> (32 - 14);
+    if (t.cache_key[slot] != key) t.cache_key[slot] = key, t.cache_index[slot] = NearestOutside(red, green, blue);
+    return t.cache_index[slot];
+  }
   const uint32_t rgb = (static_cast<uint32_t>(red) << 16) | (static_cast<uint32_t>(green) << 8) |
                        static_cast<uint32_t>(blue);
   const uint32_t slot = (rgb * 2654435761u) >> (32 - 14);

@@ -50,7 +50,8 @@ class ColorMap {
   ColorMap(const ColorMap&) = delete;
   ColorMap& operator=(const ColorMap&) = delete;
 
-  // Nearest() takes channels 0..255.
+  // Nearest() takes channels 0..255; a colour beyond that range (error
+  // diffusion asks for some) is looked up over the whole palette.
   uint8_t Nearest(int red, int green, int blue);
 
   const std::vector<PaletteEntry>& palette() const { return palette_; }
@@ -58,6 +59,7 @@ class ColorMap {
  private:
   struct Tables;
   void BuildCell(int cell);
+  uint8_t NearestOutside(int red, int green, int blue) const;
 
   std::vector<PaletteEntry> palette_;
   std::unique_ptr<Tables> tables_;
