@@ -1,0 +1,225 @@
+#include <gif_lib.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "imaging/codecs/gif_internal.h"
+#include "imaging/codecs/internal/format_codec.h"
+
+namespace imaging::codecs::internal {
+namespace {
+
+std::string TempPath(const std::string& name) {
+  return testing::TempDir() + "gif_" + std::to_string(getpid()) + "_" + name;
+}
+
+std::vector<uint8_t> ReadAll(const std::string& path) {
+  std::ifstream f(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
+}
+
+// A palette picture with random indices and a random palette.
+Image RandomPalettePicture(int w, int h, int bpp, unsigned seed) {
+  Image img;
+  EXPECT_TRUE(Image::Create(w, h, bpp, &img).ok());
+  std::mt19937 rng(seed);
+  for (auto& e : img.palette()) e = PaletteEntry{uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), 0};
+  for (int y = 0; y < h; ++y)
+    for (size_t i = 0; i < img.stride(); ++i) img.row(y)[i] = uint8_t(rng());
+  return img;
+}
+
+void ExpectSamePixels(const Image& a, const Image& b) {
+  ASSERT_EQ(a.width(), b.width());
+  ASSERT_EQ(a.height(), b.height());
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) ASSERT_EQ(a.PixelRgb(x, y), b.PixelRgb(x, y)) << x << "," << y;
+}
+
+Result SaveAndLoad(const Image& img, const SaveOptions& so, Image* back, const std::string& name) {
+  const std::string path = TempPath(name);
+  if (Result r = GifCodec().save(img, path, so); !r.ok()) return r;
+  const std::vector<uint8_t> bytes = ReadAll(path);
+  std::remove(path.c_str());
+  if (!GifCodec().sniff(bytes.data(), bytes.size())) return Result(Status::kBadFile, "not sniffed");
+  return GifCodec().load(bytes.data(), bytes.size(), {}, back);
+}
+
+TEST(GifCodec, RoundTripEveryPaletteDepth) {
+  for (int bpp : {1, 4, 8})
+    for (bool interlace : {false, true})
+      for (int w : {1, 7, 33}) {
+        SCOPED_TRACE(testing::Message() << "bpp " << bpp << " interlace " << interlace << " w " << w);
+        const Image img = RandomPalettePicture(w, 13, bpp, bpp * 100 + w);
+        SaveOptions so;
+        so.type = SaveType::kGif;
+        so.interlace = interlace;
+        Image back;
+        ASSERT_TRUE(SaveAndLoad(img, so, &back, "rt.gif").ok());
+        EXPECT_EQ(back.bpp(), bpp);
+        ExpectSamePixels(img, back);
+        EXPECT_EQ(back.transparent_index(), -1);
+      }
+}
+
+TEST(GifCodec, InterlacedFileDecodesLikeGiflib) {
+  const Image img = RandomPalettePicture(9, 21, 8, 5);
+  SaveOptions so;
+  so.type = SaveType::kGif;
+  so.interlace = true;
+  const std::string path = TempPath("il.gif");
+  ASSERT_TRUE(GifCodec().save(img, path, so).ok());
+  int error = 0;
+  GifFileType* gif = DGifOpenFileName(path.c_str(), &error);
+  ASSERT_NE(gif, nullptr);
+  ASSERT_EQ(DGifSlurp(gif), GIF_OK);  // giflib de-interlaces on its own
+  ASSERT_EQ(gif->ImageCount, 1);
+  EXPECT_TRUE(gif->SavedImages[0].ImageDesc.Interlace);
+  for (int y = 0; y < 21; ++y)
+    for (int x = 0; x < 9; ++x) ASSERT_EQ(gif->SavedImages[0].RasterBits[y * 9 + x], img.row(y)[x]);
+  DGifCloseFile(gif, &error);
+  std::remove(path.c_str());
+}
+
+TEST(GifCodec, TransparentColourAndCommentRoundTrip) {
+  Image img = RandomPalettePicture(16, 16, 4, 9);
+  img.palette()[5] = PaletteEntry{30, 20, 10, 0};
+  SaveOptions so;
+  so.type = SaveType::kGif;
+  so.use_transparent = true;
+  so.transparent_red = 10;
+  so.transparent_green = 20;
+  so.transparent_blue = 30;
+  so.comment = std::string(600, 'c') + "end";  // longer than one sub-block
+  Image back;
+  ASSERT_TRUE(SaveAndLoad(img, so, &back, "tr.gif").ok());
+  EXPECT_EQ(back.transparent_index(), 5);
+  EXPECT_EQ(back.comment(), so.comment);
+  ExpectSamePixels(img, back);
+}
+
+TEST(GifCodec, TrueColourWithFewColoursKeepsThemExactly) {
+  Image img;
+  ASSERT_TRUE(Image::Create(40, 30, 24, &img).ok());
+  for (int y = 0; y < 30; ++y)
+    for (int x = 0; x < 40; ++x) img.SetPixelRgb(x, y, 0x010203u * static_cast<uint32_t>((x * 7 + y) % 200));
+  SaveOptions so;
+  so.type = SaveType::kGif;
+  Image back;
+  ASSERT_TRUE(SaveAndLoad(img, so, &back, "tc.gif").ok());
+  EXPECT_EQ(back.bpp(), 8);
+  ExpectSamePixels(img, back);
+}
+
+TEST(GifCodec, TrueColourGradientIsQuantisedCloseToOriginal) {
+  Image img;
+  ASSERT_TRUE(Image::Create(64, 64, 32, &img).ok());
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) img.SetPixelRgb(x, y, (uint32_t(x * 4) << 16) | (uint32_t(y * 4) << 8) | 128);
+  SaveOptions so;
+  so.type = SaveType::kGif;
+  Image back;
+  ASSERT_TRUE(SaveAndLoad(img, so, &back, "grad.gif").ok());
+  double err = 0;
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 64; ++x) {
+      const uint32_t a = img.PixelRgb(x, y), b = back.PixelRgb(x, y);
+      for (int s = 0; s < 24; s += 8) err += std::abs(int((a >> s) & 255) - int((b >> s) & 255));
+    }
+  EXPECT_LT(err / (64 * 64 * 3), 6.0);
+}
+
+// Three pictures of different sizes, the second one interlaced, written
+// with giflib directly.
+std::vector<uint8_t> ThreePictureGif() {
+  const std::string path = TempPath("multi.gif");
+  int error = 0;
+  GifFileType* gif = EGifOpenFileName(path.c_str(), false, &error);
+  ColorMapObject* map = GifMakeMapObject(4, nullptr);
+  for (int i = 0; i < 4; ++i) map->Colors[i] = GifColorType{uint8_t(i * 60), uint8_t(i * 20), uint8_t(255 - i * 60)};
+  EGifPutScreenDesc(gif, 20, 10, 2, 0, map);
+  const int sizes[3][4] = {{0, 0, 20, 10}, {2, 1, 5, 8}, {4, 3, 3, 2}};
+  for (int n = 0; n < 3; ++n) {
+    const int w = sizes[n][2], h = sizes[n][3];
+    EGifPutImageDesc(gif, sizes[n][0], sizes[n][1], w, h, n == 1, nullptr);
+    std::vector<int> order;
+    if (n == 1) {
+      const int start[4] = {0, 4, 2, 1}, step[4] = {8, 8, 4, 2};
+      for (int pass = 0; pass < 4; ++pass)
+        for (int y = start[pass]; y < h; y += step[pass]) order.push_back(y);
+    } else {
+      for (int y = 0; y < h; ++y) order.push_back(y);
+    }
+    for (int y : order) {
+      std::vector<GifPixelType> line(w);
+      for (int x = 0; x < w; ++x) line[x] = GifPixelType((x + y + n) % 4);
+      EGifPutLine(gif, line.data(), w);
+    }
+  }
+  EGifCloseFile(gif, &error);
+  GifFreeMapObject(map);
+  std::vector<uint8_t> bytes = ReadAll(path);
+  std::remove(path.c_str());
+  return bytes;
+}
+
+TEST(GifCodec, MultiplePicturesByIndex) {
+  const std::vector<uint8_t> bytes = ThreePictureGif();
+  FileInfo info;
+  ASSERT_TRUE(GifCodec().read_info(bytes.data(), bytes.size(), 0, &info).ok());
+  EXPECT_EQ(info.format, FileFormat::kGif);
+  EXPECT_EQ(info.image_count, 3);
+  EXPECT_EQ(info.width, 20);
+  EXPECT_EQ(info.height, 10);
+  EXPECT_EQ(info.bpp, 4);
+
+  LoadOptions lo;
+  lo.image_index = 1;
+  Image img;
+  ASSERT_TRUE(GifCodec().load(bytes.data(), bytes.size(), lo, &img).ok());
+  ASSERT_EQ(img.width(), 20);
+  for (int y = 0; y < 8; ++y)
+    for (int x = 0; x < 5; ++x) {
+      const int v = (x + y + 1) % 4;
+      ASSERT_EQ(img.PixelRgb(2 + x, 1 + y), (uint32_t(v * 60) << 16) | (uint32_t(v * 20) << 8) | uint32_t(255 - v * 60));
+    }
+  lo.image_index = 3;
+  EXPECT_EQ(GifCodec().load(bytes.data(), bytes.size(), lo, &img).code(), Status::kBadValue);
+  EXPECT_EQ(GifCodec().read_info(bytes.data(), bytes.size(), 3, &info).code(), Status::kBadValue);
+}
+
+TEST(GifCodec, TruncatedAndForeignDataGiveErrorCodes) {
+  const std::vector<uint8_t> bytes = ThreePictureGif();
+  Image img;
+  // Cut inside the first picture's data.
+  for (size_t cut : {size_t{8}, size_t{20}, bytes.size() / 3}) {
+    SCOPED_TRACE(cut);
+    EXPECT_EQ(GifCodec().load(bytes.data(), cut, {}, &img).code(), Status::kBroken);
+  }
+  EXPECT_TRUE(img.empty());
+  // A missing trailer alone is tolerated.
+  FileInfo info;
+  ASSERT_TRUE(GifCodec().read_info(bytes.data(), bytes.size() - 1, 0, &info).ok());
+  EXPECT_EQ(info.image_count, 3);
+
+  const std::vector<uint8_t> junk = {'G', 'I', 'F', '8', '9', 'b', 0, 0, 0, 0};
+  EXPECT_FALSE(GifCodec().sniff(junk.data(), junk.size()));
+  EXPECT_EQ(GifCodec().load(junk.data(), junk.size(), {}, &img).code(), Status::kBadFile);
+  EXPECT_EQ(GifCodec().load(junk.data(), 0, {}, &img).code(), Status::kBadFile);
+}
+
+TEST(GifCodec, HugeLogicalScreenIsRefusedBeforeAllocating) {
+  std::vector<uint8_t> bytes = ThreePictureGif();
+  bytes[6] = bytes[7] = bytes[8] = bytes[9] = 0xFF;  // 65535 x 65535 screen
+  Image img;
+  EXPECT_EQ(GifCodec().load(bytes.data(), bytes.size(), {}, &img).code(), Status::kMemory);
+}
+
+}  // namespace
+}  // namespace imaging::codecs::internal
