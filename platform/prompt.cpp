@@ -14,7 +14,11 @@ class MessageBoxPrompt : public Prompt {
   PromptAnswer Ask(const PromptRequest& request, QWidget* parent) override {
     QMessageBox box(parent);
     box.setWindowTitle(request.title.isEmpty() ? PromptTitle() : request.title);
-    box.setText(request.text);
+    // Texts keep the CR line breaks of the design; the label wants LF.
+    QString shown = request.text;
+    shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    box.setText(shown);
     box.setTextFormat(Qt::PlainText);
     switch (request.icon) {
       case PromptIcon::kNone: box.setIcon(QMessageBox::NoIcon); break;
