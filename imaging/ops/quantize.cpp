@@ -253,19 +253,37 @@ Result BuildOptimizedPalette(const Image& src, int max_colors, OptimizedPalette*
 
 // ---------------------------------------------------------------------------
 // ColorMap
+//
+// Colours are looked up on a grid of 8x8x8 cells that covers -128..383 per
+// channel: colour space itself plus the overshoot error diffusion asks
+// for.  Each cell keeps the palette entries that can be nearest to some
+// point in it: every entry whose least distance to the cell is no more than
+// the smallest greatest distance of any entry.  The nearest entry of a
+// point is always among them, so the search stays exact.
 
 namespace {
-constexpr int kCellBits = 5;                            // 32 cells per channel
-constexpr int kCellCount = 1 << (3 * kCellBits);        // 32768
-constexpr int kCellWidth = 256 >> kCellBits;            // 8
-constexpr uint32_t kCacheSize = 1u << 14;
+constexpr int kOffset = 128;                      // channel value of grid coordinate 0
+constexpr int kGridSide = 512;                    // covers -128..383
+constexpr int kCellWidth = 8;
+constexpr int kCellsPerSide = kGridSide / kCellWidth;  // 64
+constexpr int kCellCount = kCellsPerSide * kCellsPerSide * kCellsPerSide;
+constexpr int kCacheBits = 14;
+constexpr uint32_t kCacheSize = 1u << kCacheBits;
+constexpr uint32_t kCacheValid = 0x80000000u;
 }  // namespace
 
 struct ColorMap::Tables {
   std::vector<int32_t> cell_start = std::vector<int32_t>(kCellCount, -1);
   std::vector<uint16_t> cell_count = std::vector<uint16_t>(kCellCount, 0);
-  std::vector<uint8_t> candidates;
-  std::vector<uint32_t> cache_key = std::vector<uint32_t>(kCacheSize, 0);  // rgb | 1 << 24, or see Nearest()
+  // Candidates of all built cells, each cell's run sorted by least distance
+  // to the cell so a search can stop once no later entry can be nearer.
+  struct Candidate {
+    uint8_t red, green, blue, index;
+    int32_t cell_distance;
+  };
+  std::vector<Candidate> candidates;
+  // Recent answers, keyed by the 9-bit grid coordinates of the colour.
+  std::vector<uint32_t> cache_key = std::vector<uint32_t>(kCacheSize, 0);
   std::vector<uint8_t> cache_index = std::vector<uint8_t>(kCacheSize, 0);
 };
 
@@ -277,11 +295,12 @@ ColorMap::ColorMap(std::vector<PaletteEntry> palette) : palette_(std::move(palet
 ColorMap::~ColorMap() = default;
 
 void ColorMap::BuildCell(int cell) {
-  const int lo[3] = {(cell >> (2 * kCellBits)) * kCellWidth, ((cell >> kCellBits) & 31) * kCellWidth,
-                     (cell & 31) * kCellWidth};
+  const int lo[3] = {(cell / (kCellsPerSide * kCellsPerSide)) * kCellWidth - kOffset,
+                     ((cell / kCellsPerSide) % kCellsPerSide) * kCellWidth - kOffset,
+                     (cell % kCellsPerSide) * kCellWidth - kOffset};
   const int n = static_cast<int>(palette_.size());
   std::array<int, 256> near_d{};
-  int bound = 1 << 30;
+  int bound = INT32_MAX;
   for (int i = 0; i < n; ++i) {
     const int c[3] = {palette_[i].red, palette_[i].green, palette_[i].blue};
     int dmin = 0, dmax = 0;
@@ -296,53 +315,54 @@ void ColorMap::BuildCell(int cell) {
     bound = std::min(bound, dmax);
   }
   Tables& t = *tables_;
-  t.cell_start[cell] = static_cast<int32_t>(t.candidates.size());
-  for (int i = 0; i < n; ++i)
-    if (near_d[i] <= bound) t.candidates.push_back(static_cast<uint8_t>(i));
-  t.cell_count[cell] = static_cast<uint16_t>(t.candidates.size() - static_cast<size_t>(t.cell_start[cell]));
+  const size_t start = t.candidates.size();
+  for (int i = 0; i < n; ++i) {
+    if (near_d[i] <= bound) {
+      t.candidates.push_back(
+          Tables::Candidate{palette_[i].red, palette_[i].green, palette_[i].blue, static_cast<uint8_t>(i), near_d[i]});
+    }
+  }
+  // Stable, so among equal distances the lower index still comes first.
+  std::stable_sort(t.candidates.begin() + static_cast<ptrdiff_t>(start), t.candidates.end(),
+                   [](const Tables::Candidate& a, const Tables::Candidate& b) { return a.cell_distance < b.cell_distance; });
+  t.cell_start[cell] = static_cast<int32_t>(start);
+  t.cell_count[cell] = static_cast<uint16_t>(t.candidates.size() - start);
 }
 
 uint8_t ColorMap::NearestOutside(int red, int green, int blue) const {
-  int best = 0, best_d = INT32_MAX;
+  int best = 0;
+  int64_t best_d = INT64_MAX;
   for (int i = 0; i < static_cast<int>(palette_.size()); ++i) {
     const PaletteEntry& e = palette_[i];
-    const int dr = red - e.red, dg = green - e.green, db = blue - e.blue;
-    const int d = dr * dr + dg * dg + db * db;
+    const int64_t dr = red - e.red, dg = green - e.green, db = blue - e.blue;
+    const int64_t d = dr * dr + dg * dg + db * db;
     if (d < best_d) best_d = d, best = i;
   }
   return static_cast<uint8_t>(best);
 }
 
 uint8_t ColorMap::Nearest(int red, int green, int blue) {
-  Tables& t = *tables_;
-  if ((red | green | blue) & ~0xFF) {
-    // Beyond the colour cube: searched over the whole palette, cached under
-    // a key of its own when each channel is within -512..511.
-    const bool cacheable = std::max({red, green, blue}) < 512 && std::min({red, green, blue}) >= -512;
-    if (!cacheable) return NearestOutside(red, green, blue);
-    const uint32_t key = 0x80000000u | (static_cast<uint32_t>(red + 512) << 20) |
-                         (static_cast<uint32_t>(green + 512) << 10) | static_cast<uint32_t>(blue + 512);
-    const uint32_t slot = (key * 2654435761u) >> (32 - 14);
-    if (t.cache_key[slot] != key) t.cache_key[slot] = key, t.cache_index[slot] = NearestOutside(red, green, blue);
-    return t.cache_index[slot];
-  }
-  const uint32_t rgb = (static_cast<uint32_t>(red) << 16) | (static_cast<uint32_t>(green) << 8) |
-                       static_cast<uint32_t>(blue);
-  const uint32_t slot = (rgb * 2654435761u) >> (32 - 14);
-  if (t.cache_key[slot] == (rgb | 0x1000000u)) return t.cache_index[slot];
+  const unsigned ur = static_cast<unsigned>(red + kOffset), ug = static_cast<unsigned>(green + kOffset);
+  const unsigned ub = static_cast<unsigned>(blue + kOffset);
+  if ((ur | ug | ub) >= static_cast<unsigned>(kGridSide)) return NearestOutside(red, green, blue);
 
-  const int cell = ((red >> 3) << (2 * kCellBits)) | ((green >> 3) << kCellBits) | (blue >> 3);
+  Tables& t = *tables_;
+  const uint32_t key = kCacheValid | (ur << 18) | (ug << 9) | ub;
+  const uint32_t slot = (key * 2654435761u) >> (32 - kCacheBits);
+  if (t.cache_key[slot] == key) return t.cache_index[slot];
+
+  const int cell = static_cast<int>(((ur >> 3) * kCellsPerSide + (ug >> 3)) * kCellsPerSide + (ub >> 3));
   if (t.cell_start[cell] < 0) BuildCell(cell);
-  const uint8_t* cand = t.candidates.data() + t.cell_start[cell];
+  const Tables::Candidate* cand = t.candidates.data() + t.cell_start[cell];
   const int count = t.cell_count[cell];
-  int best = cand[0], best_d = 1 << 30;
-  for (int i = 0; i < count; ++i) {
-    const PaletteEntry& e = palette_[cand[i]];
-    const int dr = red - e.red, dg = green - e.green, db = blue - e.blue;
+  int best = cand[0].index, best_d = INT32_MAX;
+  for (int i = 0; i < count && cand[i].cell_distance <= best_d; ++i) {
+    const int dr = red - cand[i].red, dg = green - cand[i].green, db = blue - cand[i].blue;
     const int d = dr * dr + dg * dg + db * db;
-    if (d < best_d) best_d = d, best = cand[i];
+    // Equal distances: the lower index wins, whatever order the run has.
+    if (d < best_d || (d == best_d && cand[i].index < best)) best_d = d, best = cand[i].index;
   }
-  t.cache_key[slot] = rgb | 0x1000000u;
+  t.cache_key[slot] = key;
   t.cache_index[slot] = static_cast<uint8_t>(best);
   return static_cast<uint8_t>(best);
 }

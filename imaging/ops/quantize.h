@@ -39,9 +39,9 @@ Result BuildOptimizedPalette(const Image& src, int max_colors, OptimizedPalette*
 // ColorMap finds the nearest palette entry (least squared RGB distance;
 // ties go to the lowest index) of a palette of 1..256 entries.  A colour
 // that is in the palette always maps to its own entry (the first one if it
-// is there twice).  The search is exact: each 8x8x8 cell of colour space
-// keeps the entries that can be nearest to some colour in it, built on
-// first use, and recent answers are cached.  Not thread-safe; use one map
+// is there twice).  The search is exact: each 8x8x8 cell of a grid around
+// colour space keeps the entries that can be nearest to some colour in it,
+// built on first use, and recent answers are cached.  Not thread-safe; use one map
 // per thread.
 class ColorMap {
  public:
@@ -50,8 +50,9 @@ class ColorMap {
   ColorMap(const ColorMap&) = delete;
   ColorMap& operator=(const ColorMap&) = delete;
 
-  // Nearest() takes channels 0..255; a colour beyond that range (error
-  // diffusion asks for some) is looked up over the whole palette.
+  // Nearest() takes channels 0..255, and also colours beyond that range
+  // (error diffusion asks for such); the answer is exact either way, fast
+  // within -128..383.
   uint8_t Nearest(int red, int green, int blue);
 
   const std::vector<PaletteEntry>& palette() const { return palette_; }
