@@ -12,9 +12,9 @@
 namespace imaging::ops {
 namespace {
 
-using internal::BgrRowReader;
-using internal::Luma;
-using internal::PackIndices;
+using depth_internal::BgrRowReader;
+using depth_internal::Luma;
+using depth_internal::PackIndices;
 
 int BitsOf(DepthCode code) {
   switch (code) {

@@ -139,6 +139,38 @@ TEST(ConvertDepth, EveryDepthToEveryTargetMatchesReference) {
   }
 }
 
+int IndexAt(const Image& img, int x, int y) {
+  const uint8_t* p = img.row(y);
+  switch (img.bpp()) {
+    case 1: return (p[x >> 3] >> (7 - (x & 7))) & 1;
+    case 4: return (x & 1) ? (p[x >> 1] & 0x0F) : (p[x >> 1] >> 4);
+    default: return p[x];
+  }
+}
+
+TEST(ConvertDepth, DiffusionAtEveryDepthAndWidth) {
+  for (const char* kind : kSourceKinds) {
+    for (int width : {1, 2, 3, 5, 8, 9, 33}) {
+      const Image src = MakePicture(kind, width, 4, unsigned(width + 100));
+      for (DepthCode code : {DepthCode::kMono, DepthCode::kColor16, DepthCode::kColor256, DepthCode::kGray16}) {
+        for (PaletteKind palette : {PaletteKind::kOptimized, PaletteKind::kFixed}) {
+          SCOPED_TRACE(std::string("source ") + kind + " width " + std::to_string(width) + " code " +
+                       std::to_string(int(code)));
+          ConvertDepthOptions opt;
+          opt.palette = palette;
+          opt.dither = Dither::kFloydSteinberg;
+          Image out;
+          ASSERT_TRUE(ConvertDepth(src, &out, code, opt).ok());
+          ASSERT_EQ(out.width(), width);
+          ASSERT_LE(out.palette().size(), size_t{1} << out.bpp());
+          for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < width; ++x) ASSERT_LT(IndexAt(out, x, y), int(out.palette().size()));
+        }
+      }
+    }
+  }
+}
+
 TEST(ConvertDepth, PaddingBitsStayZero) {
   const Image src = MakePicture("24", 5, 2);
   for (DepthCode code : {DepthCode::kMono, DepthCode::kColor16, DepthCode::kGray16}) {

@@ -178,7 +178,7 @@ uint8_t MeanChannel(int64_t sum, int64_t weight) {
 
 std::vector<PaletteEntry> WuPalette(const Image& src, int max_colors) {
   Moments m;
-  internal::BgrRowReader reader(src);
+  depth_internal::BgrRowReader reader(src);
   for (int y = 0; y < src.height(); ++y) {
     const uint8_t* p = reader.Row(y);
     for (int x = 0; x < src.width(); ++x, p += 3) {
@@ -226,7 +226,7 @@ Result BuildOptimizedPalette(const Image& src, int max_colors, OptimizedPalette*
   if (src.empty()) return Result(Status::kBadImage, "empty picture");
   try {
     ExactColors exact(max_colors);
-    internal::BgrRowReader reader(src);
+    depth_internal::BgrRowReader reader(src);
     bool fits = true;
     for (int y = 0; y < src.height() && fits; ++y) {
       const uint8_t* p = reader.Row(y);

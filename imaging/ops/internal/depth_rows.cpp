@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-namespace imaging::ops::internal {
+namespace imaging::ops::depth_internal {
 
 BgrRowReader::BgrRowReader(const Image& src) : src_(src) {
   if (src.bpp() != 24) buffer_.resize(static_cast<size_t>(src.width()) * 3);
@@ -80,4 +80,4 @@ void PackIndices(const uint8_t* indices, int width, int bpp, uint8_t* row) {
   }
 }
 
-}  // namespace imaging::ops::internal
+}  // namespace imaging::ops::depth_internal

@@ -14,7 +14,7 @@
 
 #include "imaging/image.h"
 
-namespace imaging::ops::internal {
+namespace imaging::ops::depth_internal {
 
 // Luma() is Rec. 601 luma (0.299 R + 0.587 G + 0.114 B) rounded; the weights
 // sum to exactly 1 so a grey r = g = b gives back its own value.
@@ -42,4 +42,4 @@ class BgrRowReader {
 // pixel are written as zero.
 void PackIndices(const uint8_t* indices, int width, int bpp, uint8_t* row);
 
-}  // namespace imaging::ops::internal
+}  // namespace imaging::ops::depth_internal
