@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 #include <vips/vips.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>

@@ -64,9 +64,10 @@ struct ConvertDepthOptions {
   // pixel white).  With error diffusion, 128 keeps the mean brightness and
   // every step above it darkens the result by one level.
   int threshold = 128;
-  // Inverts the result: every colour c becomes 255 - c per channel (palette
-  // entries of colour targets, pixel indices of black-and-white and grey
-  // targets, which keep their ascending palette).
+  // Inverts the result: every colour c becomes 255 - c per channel.  Palette
+  // pictures get inverted entries, except that a black-and-white or grey
+  // ramp keeps its ascending order and the pixel indices flip instead; the
+  // alpha byte of 32-bit pictures is kept.
   bool invert = false;
 };
 
