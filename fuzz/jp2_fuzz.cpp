@@ -1,0 +1,18 @@
+// libFuzzer target: the JPEG 2000 reader's header walk and full decode on memory.
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/codecs/internal/format_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace imaging::codecs;
+  const internal::FormatCodec& codec = internal::Jp2Codec();
+  FileInfo info;
+  (void)codec.read_info(data, size, 0, &info);
+  imaging::Image img;
+  LoadOptions options;
+  (void)codec.load(data, size, options, &img);
+  options.image_index = 1;
+  (void)codec.load(data, size, options, &img);
+  return 0;
+}
