@@ -1,0 +1,62 @@
+#include "viewer_common/file_list/dll_path_services.h"
+
+#include <cstring>
+#include <memory>
+
+#include "viewer_common/imaging_dlls/imaging_dlls.h"
+
+namespace file_list {
+namespace {
+const imaging_dlls::Table& T() { return imaging_dlls::Entries(); }
+}  // namespace
+
+bool DllPathServices::IsSetDrive(const std::string& file_path) const {
+  return T().IsSetDrive && T().IsSetDrive(file_path.c_str()) != 0;
+}
+
+int DllPathServices::SplitExtensions(const std::string& file_path, const std::string& file_ext,
+                                     ExtensionTable* table) const {
+  table->clear();
+  if (!T().GetPathFileExt) return 0;
+  auto raw = std::make_unique<char[][MV_EXT_ENTRY_SIZE]>(MV_EXT_TABLE_ENTRIES);
+  const int n = T().GetPathFileExt(file_path.c_str(), file_ext.c_str(), raw.get());
+  for (int i = 0; i < n && i < MV_EXT_TABLE_ENTRIES; ++i)
+    table->emplace_back(raw[i], strnlen(raw[i], MV_EXT_ENTRY_SIZE));
+  return static_cast<int>(table->size());
+}
+
+bool DllPathServices::FolderAt(int index, const std::string& file_path, std::string* dir) const {
+  if (!T().GetPathDir) return false;
+  char buf[MV_MAX_PATH] = {};
+  if (!T().GetPathDir(index, file_path.c_str(), buf)) return false;
+  dir->assign(buf, strnlen(buf, sizeof buf));
+  return true;
+}
+
+bool DllPathServices::FileExt(const std::string& path, std::string* ext) const {
+  if (!T().GetFileExt) return false;
+  char buf[MV_EXT_ENTRY_SIZE] = {};
+  if (T().GetFileExt(path.c_str(), buf, sizeof buf) <= 0) return false;
+  ext->assign(buf, strnlen(buf, sizeof buf));
+  return true;
+}
+
+bool DllPathServices::FileType(const std::string& path, int index, FileTypeInfo* info) const {
+  if (!T().MVFileType) return false;
+  MVFileInfo raw{};
+  if (!T().MVFileType(path.c_str(), index, &raw)) return false;
+  info->format = raw.format;
+  info->image_count = raw.image_count;
+  return true;
+}
+
+bool DllPathServices::DateText(const std::string& path, int kind, char* out) const {
+  out[0] = '\0';
+  return T().GetFileDateTimeEx && T().GetFileDateTimeEx(path.c_str(), kind, out) != 0;
+}
+
+int64_t DllPathServices::FileNameSize(const std::string& path) const {
+  return T().DataFileNameSize ? T().DataFileNameSize(path.c_str()) : -1;
+}
+
+}  // namespace file_list

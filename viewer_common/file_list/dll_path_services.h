@@ -1,0 +1,26 @@
+// File: viewer_common/file_list/dll_path_services.h
+//
+// The path services of the viewer controls: the imaging library family's
+// own path, file-type and file-time entries, through the by-name binding.
+// A missing entry makes its function fail; it is never called.
+//
+//   file_list::DllPathServices paths(/*multi_image_read=*/true);
+//   file_list::BuildFolderList(paths, request, &list);
+#pragma once
+
+#include "viewer_common/file_list/path_services.h"
+
+namespace file_list {
+
+class DllPathServices : public PathServices {
+ public:
+  bool IsSetDrive(const std::string& file_path) const override;
+  int SplitExtensions(const std::string& file_path, const std::string& file_ext, ExtensionTable* table) const override;
+  bool FolderAt(int index, const std::string& file_path, std::string* dir) const override;
+  bool FileExt(const std::string& path, std::string* ext) const override;
+  bool FileType(const std::string& path, int index, FileTypeInfo* info) const override;
+  bool DateText(const std::string& path, int kind, char* out) const override;
+  int64_t FileNameSize(const std::string& path) const override;
+};
+
+}  // namespace file_list

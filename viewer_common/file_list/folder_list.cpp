@@ -1,0 +1,245 @@
+#include "viewer_common/file_list/folder_list.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cctype>
+#include <clocale>
+#include <cstdio>
+#include <cstring>
+#include <numeric>
+#include <unordered_map>
+#include <unordered_set>
+
+namespace file_list {
+namespace {
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+std::string Lower(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return s;
+}
+
+bool HasWildcard(const std::string& s) { return s.find_first_of("*?[") != std::string::npos; }
+
+// The upper-cased extension of a bare name ("" when none).
+std::string NameExtension(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0 || dot + 1 == name.size()) return {};
+  return Upper(name.substr(dot + 1));
+}
+
+struct FolderFiles {
+  std::vector<std::string> names;  // regular files, in directory order
+  std::unordered_map<std::string, std::vector<size_t>> by_extension;
+};
+
+// Reads the folder once; every extension entry is matched against it.
+bool ReadFolder(const std::string& folder, FolderFiles* out) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return false;
+  const int fd = dirfd(dir);
+  while (dirent* e = readdir(dir)) {
+    const char* n = e->d_name;
+    if (n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))) continue;
+    bool is_file = e->d_type == DT_REG;
+    if (e->d_type == DT_UNKNOWN || e->d_type == DT_LNK) {
+      struct stat st {};
+      is_file = fstatat(fd, n, &st, 0) == 0 && S_ISREG(st.st_mode);
+    }
+    if (!is_file) continue;  // folders (and devices) are skipped; hidden files are not
+    out->names.emplace_back(n);
+    out->by_extension[NameExtension(out->names.back())].push_back(out->names.size() - 1);
+  }
+  closedir(dir);
+  return true;
+}
+
+// Indexes of the names an extension entry selects, in directory order.
+std::vector<size_t> Match(const PathServices& paths, const std::string& folder, const std::string& entry,
+                          const FolderFiles& files) {
+  std::string pattern = entry;
+  if (entry.find('.') == std::string::npos) {
+    // A bare entry names a file when one of exactly that name exists, else an extension.
+    const std::string exact = folder == "/" ? "/" + entry : folder + "/" + entry;
+    if (paths.FileNameSize(exact) <= 0) pattern = "*." + entry;
+  }
+  std::vector<size_t> hits;
+  if (pattern.size() > 2 && pattern.compare(0, 2, "*.") == 0 && !HasWildcard(pattern.substr(2))) {
+    auto it = files.by_extension.find(Upper(pattern.substr(2)));
+    if (it != files.by_extension.end()) hits = it->second;
+  } else if (!HasWildcard(pattern)) {
+    for (size_t i = 0; i < files.names.size(); ++i)
+      if (files.names[i] == pattern) hits.push_back(i);
+  } else {
+    for (size_t i = 0; i < files.names.size(); ++i)
+      if (fnmatch(pattern.c_str(), files.names[i].c_str(), FNM_CASEFOLD) == 0) hits.push_back(i);
+  }
+  return hits;
+}
+
+std::string EntryKey(const std::string& folder, const std::string& name, int image) {
+  return Lower(folder) + '\x01' + Lower(name) + '\x01' + std::to_string(image);
+}
+
+SortParameters& Params() {
+  static SortParameters p;
+  return p;
+}
+
+// True when the collation order is plain byte order, so keys need no transform.
+bool ByteCollation() {
+  const char* name = std::setlocale(LC_COLLATE, nullptr);
+  return !name || std::strcmp(name, "C") == 0 || std::strcmp(name, "POSIX") == 0 ||
+         std::strncmp(name, "C.", 2) == 0;
+}
+
+std::string CollationKey(const std::string& folded) {
+  if (ByteCollation()) return folded;
+  const size_t n = std::strxfrm(nullptr, folded.c_str(), 0);
+  std::string out(n + 1, '\0');
+  std::strxfrm(out.data(), folded.c_str(), n + 1);
+  out.resize(n);
+  return out;
+}
+
+}  // namespace
+
+int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, EntryList* list, ListReport* report) {
+  ListReport scratch;
+  if (!report) report = &scratch;
+  *report = ListReport{};
+  if (req.file_path.empty() || !paths.IsSetDrive(req.file_path)) return kStatusBadValue;
+  ExtensionTable table;
+  report->extension_count = paths.SplitExtensions(req.file_path, req.file_ext, &table);
+  if (report->extension_count <= 0) return kStatusBadValue;
+
+  const size_t before = list->size();
+  std::unordered_set<std::string> present;
+  present.reserve(before);
+  for (const ThumbnailEntry& e : list->entries()) present.insert(EntryKey(e.folder, e.file_name, e.image_number));
+
+  std::string folder;
+  for (int fi = 0; paths.FolderAt(fi, req.file_path, &folder); ++fi) {
+    FolderFiles files;
+    if (!ReadFolder(folder, &files)) continue;  // a folder that cannot be searched gives nothing
+    const std::string prefix = folder == "/" ? "/" : folder + "/";
+    for (const std::string& entry : table) {
+      for (size_t index : Match(paths, folder, entry, files)) {
+        const std::string& name = files.names[index];
+        const std::string path = prefix + name;
+        if (path.size() >= kMaxPath) {  // would not fit the path buffers: refuse, never truncate
+          ++report->skipped_long_paths;
+          continue;
+        }
+        std::string ext;
+        FileTypeInfo info;
+        if (!paths.FileExt(path, &ext) || !paths.FileType(path, 0, &info)) continue;
+        int count = req.multi_image ? info.image_count : 1;
+        if (info.format >= 16 && info.format <= 18) count = 1;
+        count = std::clamp(count, 1, 32767);
+        char date[kDateTextSize] = {};
+        bool have_date = false;
+        for (int j = 0; j < count; ++j) {
+          FileTypeInfo more;
+          if (j > 0 && !paths.FileType(path, j, &more)) continue;
+          if (!present.insert(EntryKey(folder, name, j)).second) continue;
+          if (!have_date) {
+            (void)paths.DateText(path, req.sort_date, date);
+            have_date = true;
+          }
+          ThumbnailEntry e;
+          e.folder = folder;
+          e.file_name = name;
+          std::memcpy(e.date_text, date, kDateTextSize);
+          e.image_number = static_cast<int16_t>(j);
+          list->Append(std::move(e));
+          ++report->added;
+        }
+      }
+    }
+  }
+
+  // Entries that were there before (read from a thumbnail file) are checked
+  // against the file's current date; a changed file is loaded again.  The
+  // entries just added carry the date taken a moment ago.
+  for (size_t i = 0; i < before; ++i) {
+    ThumbnailEntry& e = (*list)[i];
+    char date[kDateTextSize] = {};
+    (void)paths.DateText(e.FullPath(), req.sort_date, date);
+    if (std::strncmp(date, e.date_text, kDateTextSize) != 0) {
+      std::memcpy(e.date_text, date, kDateTextSize);
+      list->FreeImage(i);
+    }
+  }
+
+  if (before <= 1 && req.sort > kSortNone && list->size() > 1) {
+    SortEntries(paths, {req.sort, req.sort_order, table}, list);
+    report->sorted = true;
+  }
+  return 0;
+}
+
+void SetSortParameters(SortParameters params) { Params() = std::move(params); }
+const SortParameters& CurrentSortParameters() { return Params(); }
+
+std::string SortKey(const PathServices& paths, int sort, const ThumbnailEntry& e) {
+  const bool dir = sort >= kSortDirFileName;
+  const int rest = dir ? sort - 4 : sort;  // 1 name, 2 date, 3 ext+name, 4 ext+date
+  std::string key;
+  if (dir) key += e.folder;
+  if (rest == 3 || rest == 4) {
+    std::string ext;
+    if (paths.FileExt(e.file_name, &ext)) key += ext;
+  }
+  if (rest == 2 || rest == 4) key.append(e.date_text, strnlen(e.date_text, kDateTextSize));
+  key += e.file_name;
+  char number[16];
+  std::snprintf(number, sizeof number, "%04d", e.image_number);
+  key += number;
+  return Lower(std::move(key));
+}
+
+int CompareEntries(const PathServices& paths, const ThumbnailEntry& a, const ThumbnailEntry& b) {
+  const SortParameters& p = Params();
+  const std::string ka = SortKey(paths, p.sort, a), kb = SortKey(paths, p.sort, b);
+  const int r = std::strcoll(ka.c_str(), kb.c_str());
+  return p.sort_order == kSortOrderDec ? -r : r;
+}
+
+void SortEntries(const PathServices& paths, SortParameters params, EntryList* list) {
+  SetSortParameters(std::move(params));
+  const SortParameters& p = Params();
+  if (p.sort <= kSortNone || p.sort > kSortDirFileExtDate || list->size() < 2) return;
+  // Keys are made once per entry, not once per comparison.
+  std::vector<ThumbnailEntry>& v = list->entries();
+  std::vector<std::string> keys(v.size());
+  for (size_t i = 0; i < v.size(); ++i) keys[i] = CollationKey(SortKey(paths, p.sort, v[i]));
+  std::vector<uint32_t> order(v.size());
+  std::iota(order.begin(), order.end(), 0u);
+  const bool dec = p.sort_order == kSortOrderDec;
+  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
+    return dec ? keys[b] < keys[a] : keys[a] < keys[b];
+  });
+  std::vector<ThumbnailEntry> sorted;
+  sorted.reserve(v.size());
+  for (uint32_t i : order) sorted.push_back(std::move(v[i]));
+  v = std::move(sorted);
+}
+
+bool ExtensionInTable(const PathServices& paths, const std::string& name, const ExtensionTable& table) {
+  std::string ext;
+  if (!paths.FileExt(name, &ext)) return false;
+  for (const std::string& entry : table)
+    if (Upper(entry).find(ext) != std::string::npos) return true;
+  return false;
+}
+
+}  // namespace file_list

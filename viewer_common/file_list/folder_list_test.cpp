@@ -1,0 +1,294 @@
+#include "viewer_common/file_list/folder_list.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+
+namespace file_list {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Recognises files by their first bytes as the tests write them:
+// "PIC<n>" is a picture with n images, "FPX" a picture of format 16 with 3.
+bool Recognize(const std::string& path, int index, FileTypeInfo* info) {
+  std::ifstream f(path, std::ios::binary);
+  std::string head(4, '\0');
+  if (!f.read(head.data(), 4)) return false;
+  if (head.compare(0, 3, "PIC") == 0) {
+    info->format = 1;
+    info->image_count = static_cast<int16_t>(head[3] - '0');
+  } else if (head.compare(0, 3, "FPX") == 0) {
+    info->format = 16;
+    info->image_count = 3;
+  } else {
+    return false;
+  }
+  return index < info->image_count;
+}
+
+class FolderListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    root_ = fs::temp_directory_path() / ("folder_list_" + std::to_string(::getpid()) + "_" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(root_);
+    fs::create_directories(root_);
+    paths_.SetRecognizer(&Recognize);
+  }
+  void TearDown() override { fs::remove_all(root_); }
+
+  // Writes a picture file; `age` seconds before a fixed time.
+  fs::path Make(const fs::path& rel, int images = 1, int age = 0, const char* head = nullptr) {
+    fs::path p = root_ / rel;
+    fs::create_directories(p.parent_path());
+    std::ofstream(p, std::ios::binary) << (head ? std::string(head) : "PIC" + std::to_string(images)) << "....";
+    const std::chrono::sys_seconds when{std::chrono::seconds(1700000000 - age)};
+    fs::last_write_time(p, std::chrono::file_clock::from_sys(when));
+    return p;
+  }
+  std::vector<std::string> Names(const EntryList& list) {
+    std::vector<std::string> v;
+    for (const ThumbnailEntry& e : list.entries())
+      v.push_back(e.file_name + (e.image_number ? "#" + std::to_string(e.image_number) : ""));
+    return v;
+  }
+  ListRequest Request(const std::string& ext, int sort = kSortNone, int order = kSortOrderInc) {
+    ListRequest r;
+    r.file_path = root_.string();
+    r.file_ext = ext;
+    r.sort = sort;
+    r.sort_order = order;
+    return r;
+  }
+
+  fs::path root_;
+  NativePathServices paths_;
+};
+
+TEST_F(FolderListTest, BareExtensionMatchesWithoutRegardToCase) {
+  Make("a.jpg");
+  Make("b.JPG");
+  Make("c.png");
+  Make("notes.txt", 1, 0, "TEXT");  // recognised extension list, but not a picture
+  fs::create_directories(root_ / "dir.jpg");
+  Make(".hidden.jpg");
+  EntryList list;
+  ListReport report;
+  ASSERT_EQ(BuildFolderList(paths_, Request("JPG", kSortFileName), &list, &report), 0);
+  EXPECT_EQ(report.extension_count, 1);
+  EXPECT_EQ(Names(list), (std::vector<std::string>{".hidden.jpg", "a.jpg", "b.JPG"}));
+  EXPECT_EQ(list[0].folder, root_.string());
+  EXPECT_STREQ(list[1].date_text, "20231114221320");
+}
+
+TEST_F(FolderListTest, EntryNamingAnExistingFileSearchesOnlyThatName) {
+  Make("photo.jpg");
+  Make("other.jpg");
+  EntryList list;
+  ASSERT_EQ(BuildFolderList(paths_, Request("photo.jpg"), &list), 0);
+  EXPECT_EQ(Names(list), std::vector<std::string>{"photo.jpg"});
+  // A bare entry that names an existing file is that file, not an extension.
+  Make("JPG", 1);
+  EntryList bare;
+  ASSERT_EQ(BuildFolderList(paths_, Request("JPG"), &bare), 0);
+  EXPECT_EQ(Names(bare), std::vector<std::string>{});  // "JPG" has no extension: skipped
+  // Patterns with wildcards.
+  EntryList pattern;
+  ASSERT_EQ(BuildFolderList(paths_, Request("p*.JPG;o?her.*"), &pattern), 0);
+  EXPECT_EQ(Names(pattern), (std::vector<std::string>{"photo.jpg", "other.jpg"}));
+}
+
+TEST_F(FolderListTest, TableOrderDecidesUnsortedOrderAndDuplicatesAreDropped) {
+  Make("a.png");
+  Make("b.jpg");
+  EntryList list;
+  ASSERT_EQ(BuildFolderList(paths_, Request("PNG;JPG;jpg;*.png"), &list), 0);
+  EXPECT_EQ(Names(list), (std::vector<std::string>{"a.png", "b.jpg"}));
+}
+
+TEST_F(FolderListTest, MultiImageFilesGiveOneEntryPerImage) {
+  Make("three.tif", 3);
+  Make("pyramid.fpx", 1, 0, "FPX");
+  EntryList single;
+  ASSERT_EQ(BuildFolderList(paths_, Request("TIF;FPX", kSortFileName), &single), 0);
+  EXPECT_EQ(Names(single), (std::vector<std::string>{"pyramid.fpx", "three.tif"}));
+  ListRequest r = Request("TIF;FPX", kSortFileName);
+  r.multi_image = true;
+  EntryList multi;
+  ASSERT_EQ(BuildFolderList(paths_, r, &multi), 0);
+  // Format 16 stays one picture; the image number orders images of one file.
+  EXPECT_EQ(Names(multi), (std::vector<std::string>{"pyramid.fpx", "three.tif", "three.tif#1", "three.tif#2"}));
+  SetSortParameters({kSortFileName, kSortOrderInc, {}});
+  EXPECT_LT(CompareEntries(paths_, multi[1], multi[2]), 0);
+  EXPECT_EQ(SortKey(paths_, kSortFileName, multi[2]), "three.tif0001");
+}
+
+TEST_F(FolderListTest, SortKeysAndOrders) {
+  // name, extension, date (age in seconds), folder
+  Make("x/c.bmp", 1, 30);
+  Make("x/a.png", 1, 10);
+  Make("y/B.bmp", 1, 20);
+  Make("y/d.png", 1, 40);
+  ListRequest r = Request("BMP;PNG");
+  r.file_path = (root_ / "y").string() + ";" + (root_ / "x").string() + "/";
+  struct Case {
+    int sort;
+    std::vector<std::string> inc;
+  };
+  const Case cases[] = {
+      {kSortFileName, {"a.png", "B.bmp", "c.bmp", "d.png"}},
+      {kSortDate, {"d.png", "c.bmp", "B.bmp", "a.png"}},
+      {kSortFileExtName, {"B.bmp", "c.bmp", "a.png", "d.png"}},
+      {kSortFileExtDate, {"c.bmp", "B.bmp", "d.png", "a.png"}},
+      {kSortDirFileName, {"a.png", "c.bmp", "B.bmp", "d.png"}},
+      {kSortDirDate, {"c.bmp", "a.png", "d.png", "B.bmp"}},
+      {kSortDirFileExtName, {"c.bmp", "a.png", "B.bmp", "d.png"}},
+      {kSortDirFileExtDate, {"c.bmp", "a.png", "B.bmp", "d.png"}},
+  };
+  for (const Case& c : cases) {
+    r.sort = c.sort;
+    r.sort_order = kSortOrderInc;
+    EntryList inc;
+    ListReport report;
+    ASSERT_EQ(BuildFolderList(paths_, r, &inc, &report), 0);
+    EXPECT_TRUE(report.sorted);
+    EXPECT_EQ(Names(inc), c.inc) << "sort " << c.sort;
+    r.sort_order = kSortOrderDec;
+    EntryList dec;
+    ASSERT_EQ(BuildFolderList(paths_, r, &dec), 0);
+    std::vector<std::string> reversed(c.inc.rbegin(), c.inc.rend());
+    EXPECT_EQ(Names(dec), reversed) << "sort " << c.sort;
+    EXPECT_EQ(CurrentSortParameters().sort, c.sort);
+    EXPECT_EQ(CurrentSortParameters().sort_order, kSortOrderDec);
+    // The process-wide comparison agrees with the order produced.
+    for (size_t i = 1; i < dec.size(); ++i) EXPECT_LE(CompareEntries(paths_, dec[i - 1], dec[i]), 0);
+  }
+  // No sorting: folders in list order, files in table then directory order.
+  r.sort = kSortNone;
+  EntryList none;
+  ASSERT_EQ(BuildFolderList(paths_, r, &none), 0);
+  ASSERT_EQ(none.size(), 4u);
+  EXPECT_EQ(none[0].folder, (root_ / "y").string());
+  EXPECT_EQ(none[0].file_name, "B.bmp");
+  EXPECT_EQ(none[2].folder, (root_ / "x").string());  // trailing "/" removed
+}
+
+TEST_F(FolderListTest, CreationAndAccessDatesAreRecorded) {
+  Make("a.bmp", 1, 0);
+  ListRequest r = Request("BMP");
+  r.sort_date = kDateLastAccess;
+  EntryList list;
+  ASSERT_EQ(BuildFolderList(paths_, r, &list), 0);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(strnlen(list[0].date_text, kDateTextSize), 14u);
+  r.sort_date = kDateCreation;
+  EntryList created;
+  ASSERT_EQ(BuildFolderList(paths_, r, &created), 0);
+  EXPECT_EQ(strnlen(created[0].date_text, kDateTextSize), 14u);
+}
+
+TEST_F(FolderListTest, AppendingListKeepsItsOrder) {
+  for (const char* n : {"e.bmp", "d.bmp", "c.bmp", "b.bmp", "a.bmp"}) Make(n);
+  EntryList list;
+  ASSERT_EQ(BuildFolderList(paths_, Request("BMP", kSortFileName), &list), 0);
+  ASSERT_EQ(list.size(), 5u);
+  Make("0.bmp");
+  Make("z.bmp");
+  ListReport report;
+  ASSERT_EQ(BuildFolderList(paths_, Request("BMP", kSortFileName), &list, &report), 0);
+  EXPECT_FALSE(report.sorted);
+  EXPECT_EQ(report.added, 2);
+  ASSERT_EQ(list.size(), 7u);
+  EXPECT_EQ(list[0].file_name, "a.bmp");
+  // New entries go to the end, unsorted (directory order).
+  std::vector<std::string> tail{list[5].file_name, list[6].file_name};
+  std::sort(tail.begin(), tail.end());
+  EXPECT_EQ(tail, (std::vector<std::string>{"0.bmp", "z.bmp"}));
+}
+
+TEST_F(FolderListTest, ChangedFileDateFreesTheImage) {
+  Make("a.bmp", 1, 100);
+  EntryList list([](imaging::MemHandle) {});
+  ASSERT_EQ(BuildFolderList(paths_, Request("BMP"), &list), 0);
+  ASSERT_EQ(list.size(), 1u);
+  list[0].image = 12345;
+  ASSERT_EQ(BuildFolderList(paths_, Request("BMP"), &list), 0);
+  EXPECT_EQ(list[0].image, 12345u);  // unchanged file keeps its image
+  Make("a.bmp", 1, 50);
+  ASSERT_EQ(BuildFolderList(paths_, Request("BMP"), &list), 0);
+  EXPECT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].image, 0u);
+}
+
+TEST_F(FolderListTest, BadRequestsGiveStatusFive) {
+  EntryList list;
+  EXPECT_EQ(BuildFolderList(paths_, Request(""), &list), kStatusBadValue);
+  ListRequest r = Request("BMP");
+  r.file_path = "";
+  EXPECT_EQ(BuildFolderList(paths_, r, &list), kStatusBadValue);
+  r.file_path = "relative/folder";
+  EXPECT_EQ(BuildFolderList(paths_, r, &list), kStatusBadValue);
+  r.file_path = "/" + std::string(300, 'x');
+  EXPECT_EQ(BuildFolderList(paths_, r, &list), kStatusBadValue);
+  // A missing folder is searched and gives nothing.
+  r.file_path = (root_ / "missing").string();
+  EXPECT_EQ(BuildFolderList(paths_, r, &list), 0);
+  EXPECT_TRUE(list.empty());
+}
+
+TEST_F(FolderListTest, PathsLongerThanTheBufferAreRefusedNotTruncated) {
+  // The folder fits; folder + "/" + name does not.
+  std::string folder = root_.string() + "/" + std::string(200 - root_.string().size(), 'd');
+  fs::create_directories(folder);
+  const std::string long_name = std::string(70, 'n') + ".bmp";
+  const std::string short_name = "ok.bmp";
+  ASSERT_GE(folder.size() + 1 + long_name.size(), kMaxPath);
+  ASSERT_LT(folder.size() + 1 + short_name.size(), kMaxPath);
+  Make(fs::path(folder).lexically_relative(root_) / long_name);
+  Make(fs::path(folder).lexically_relative(root_) / short_name);
+  // A file whose truncated name would exist must not be picked up instead.
+  Make(fs::path(folder).lexically_relative(root_) / long_name.substr(0, kMaxPath - 2 - folder.size()));
+  ListRequest r = Request("BMP");
+  r.file_path = folder;
+  EntryList list;
+  ListReport report;
+  ASSERT_EQ(BuildFolderList(paths_, r, &list, &report), 0);
+  EXPECT_EQ(report.skipped_long_paths, 1);
+  ASSERT_EQ(list.size(), 1u);
+  EXPECT_EQ(list[0].file_name, short_name);
+}
+
+TEST(EntryList, OwnsAndFreesImages) {
+  static std::vector<imaging::MemHandle> freed;
+  freed.clear();
+  {
+    EntryList list([](imaging::MemHandle h) { freed.push_back(h); });
+    for (imaging::MemHandle h : {0u, 7u, 8u, 9u}) {
+      ThumbnailEntry e;
+      e.image = h;
+      list.Append(std::move(e));
+    }
+    EXPECT_TRUE(list.Remove(1));
+    EXPECT_FALSE(list.Remove(10));
+    EXPECT_EQ(freed, std::vector<imaging::MemHandle>{7});
+    list.FreeImage(1);
+    EXPECT_EQ(list[1].image, 0u);
+  }
+  EXPECT_EQ(freed, (std::vector<imaging::MemHandle>{7, 8, 9}));  // 0 is never freed
+}
+
+TEST(ExtensionTable, MembershipIsSubstringOfUpperCasedEntries) {
+  NativePathServices paths;
+  const ExtensionTable table = {"jpg", "PNG", "photo.tif"};
+  EXPECT_TRUE(ExtensionInTable(paths, "/a/b.JPG", table));
+  EXPECT_TRUE(ExtensionInTable(paths, "b.png", table));
+  EXPECT_TRUE(ExtensionInTable(paths, "x.TIF", table));
+  EXPECT_FALSE(ExtensionInTable(paths, "x.gif", table));
+  EXPECT_FALSE(ExtensionInTable(paths, "noext", table));
+}
+
+}  // namespace
+}  // namespace file_list

@@ -1,0 +1,65 @@
+// File: viewer_common/file_list/thumbnail_entry.h
+//
+// One entry of a viewer control's picture list, and the list that owns the
+// entries and their image handles.  The list grows by one entry per append
+// and shrinks on removal; removing or clearing frees the entry's image.
+//
+//   file_list::EntryList list(&MVFreeMemory);  // how the images are freed
+//   file_list::ThumbnailEntry e;
+//   e.folder = "/pictures";
+//   e.file_name = "a.jpg";
+//   list.Append(std::move(e));
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imaging/global_memory.h"
+
+namespace file_list {
+
+inline constexpr size_t kDateTextSize = 16;  // NUL included
+
+struct ThumbnailEntry {
+  imaging::MemHandle image = 0;  // packed DIB, 0 while not loaded
+  std::string folder;            // without a trailing "/" (the root stays "/")
+  std::string file_name;
+  char date_text[kDateTextSize] = {};
+  int16_t image_number = 0;      // 0-based inside a multi-image file
+  int32_t selected = 0;
+
+  // FullPath(): folder + "/" + file name.
+  std::string FullPath() const;
+};
+
+class EntryList {
+ public:
+  using FreeImageFn = void (*)(imaging::MemHandle);
+  // `free_image` releases entry images; imaging::MemFree when null.
+  explicit EntryList(FreeImageFn free_image = nullptr) : free_image_(free_image) {}
+  ~EntryList() { Clear(); }
+  EntryList(const EntryList&) = delete;
+  EntryList& operator=(const EntryList&) = delete;
+
+  size_t size() const { return entries_.size(); }
+  bool empty() const { return entries_.empty(); }
+  ThumbnailEntry& operator[](size_t i) { return entries_[i]; }
+  const ThumbnailEntry& operator[](size_t i) const { return entries_[i]; }
+  std::vector<ThumbnailEntry>& entries() { return entries_; }
+  const std::vector<ThumbnailEntry>& entries() const { return entries_; }
+
+  void Append(ThumbnailEntry entry) { entries_.push_back(std::move(entry)); }
+  // Remove(): false for an index out of range.
+  bool Remove(size_t index);
+  // FreeImage(): frees the entry's image so that it is loaded again.
+  void FreeImage(size_t index);
+  void Clear();
+
+ private:
+  void Release(imaging::MemHandle h) const;
+  FreeImageFn free_image_;
+  std::vector<ThumbnailEntry> entries_;
+};
+
+}  // namespace file_list
