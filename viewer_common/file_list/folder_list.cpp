@@ -17,13 +17,16 @@
 namespace file_list {
 namespace {
 
+// ASCII case folding: names are UTF-8, whose multi-byte sequences stay as they are.
 std::string Upper(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return s;
 }
 
 std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  for (char& c : s)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   return s;
 }
 
@@ -85,8 +88,17 @@ std::vector<size_t> Match(const PathServices& paths, const std::string& folder, 
   return hits;
 }
 
+// Entries are the same when folder, name and image number are: names compare
+// as the file system does, so a.jpg and A.jpg are two files.
 std::string EntryKey(const std::string& folder, const std::string& name, int image) {
-  return Lower(folder) + '\x01' + Lower(name) + '\x01' + std::to_string(image);
+  std::string key;
+  key.reserve(folder.size() + name.size() + 8);
+  key += folder;
+  key += '\0';
+  key += name;
+  key += '\0';
+  key += std::to_string(image);
+  return key;
 }
 
 SortParameters& Params() {
@@ -101,8 +113,8 @@ bool ByteCollation() {
          std::strncmp(name, "C.", 2) == 0;
 }
 
-std::string CollationKey(const std::string& folded) {
-  if (ByteCollation()) return folded;
+std::string CollationKey(const std::string& folded, bool byte_order) {
+  if (byte_order) return folded;
   const size_t n = std::strxfrm(nullptr, folded.c_str(), 0);
   std::string out(n + 1, '\0');
   std::strxfrm(out.data(), folded.c_str(), n + 1);
@@ -122,17 +134,31 @@ int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, Entry
   if (report->extension_count <= 0) return kStatusBadValue;
 
   const size_t before = list->size();
+  const bool date_sort = req.sort == kSortDate || req.sort == kSortFileExtDate || req.sort == kSortDirDate ||
+                         req.sort == kSortDirFileExtDate;
+  const bool take_dates = !req.defer_dates || date_sort;
   std::unordered_set<std::string> present;
-  present.reserve(before);
-  for (const ThumbnailEntry& e : list->entries()) present.insert(EntryKey(e.folder, e.file_name, e.image_number));
+  if (before > 0) {
+    present.reserve(before * 2);
+    for (const ThumbnailEntry& e : list->entries()) present.insert(EntryKey(e.folder, e.file_name, e.image_number));
+  }
 
   std::string folder;
+  std::vector<std::string> done_folders;
   for (int fi = 0; paths.FolderAt(fi, req.file_path, &folder); ++fi) {
+    // A folder named twice gives its files once.
+    if (std::find(done_folders.begin(), done_folders.end(), folder) != done_folders.end()) continue;
+    done_folders.push_back(folder);
     FolderFiles files;
     if (!ReadFolder(folder, &files)) continue;  // a folder that cannot be searched gives nothing
+    // Images already taken from this folder, by name index (only the first
+    // image of each file is common enough to need the fast path).
+    std::vector<uint8_t> taken(files.names.size(), 0);
     const std::string prefix = folder == "/" ? "/" : folder + "/";
     for (const std::string& entry : table) {
       for (size_t index : Match(paths, folder, entry, files)) {
+        if (taken[index]) continue;  // matched by an earlier table entry
+        taken[index] = 1;
         const std::string& name = files.names[index];
         const std::string path = prefix + name;
         if (path.size() >= kMaxPath) {  // would not fit the path buffers: refuse, never truncate
@@ -150,8 +176,8 @@ int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, Entry
         for (int j = 0; j < count; ++j) {
           FileTypeInfo more;
           if (j > 0 && !paths.FileType(path, j, &more)) continue;
-          if (!present.insert(EntryKey(folder, name, j)).second) continue;
-          if (!have_date) {
+          if (before > 0 && !present.insert(EntryKey(folder, name, j)).second) continue;
+          if (!have_date && take_dates) {
             (void)paths.DateText(path, req.sort_date, date);
             have_date = true;
           }
@@ -160,6 +186,7 @@ int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, Entry
           e.file_name = name;
           std::memcpy(e.date_text, date, kDateTextSize);
           e.image_number = static_cast<int16_t>(j);
+          e.date_pending = !take_dates;
           list->Append(std::move(e));
           ++report->added;
         }
@@ -174,6 +201,11 @@ int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, Entry
     ThumbnailEntry& e = (*list)[i];
     char date[kDateTextSize] = {};
     (void)paths.DateText(e.FullPath(), req.sort_date, date);
+    if (e.date_pending) {  // never taken: nothing to compare with
+      std::memcpy(e.date_text, date, kDateTextSize);
+      e.date_pending = false;
+      continue;
+    }
     if (std::strncmp(date, e.date_text, kDateTextSize) != 0) {
       std::memcpy(e.date_text, date, kDateTextSize);
       list->FreeImage(i);
@@ -185,6 +217,14 @@ int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, Entry
     report->sorted = true;
   }
   return 0;
+}
+
+void FillDateTexts(const PathServices& paths, int date_kind, EntryList* list) {
+  for (ThumbnailEntry& e : list->entries()) {
+    if (!e.date_pending) continue;
+    (void)paths.DateText(e.FullPath(), date_kind, e.date_text);
+    e.date_pending = false;
+  }
 }
 
 void SetSortParameters(SortParameters params) { Params() = std::move(params); }
@@ -201,9 +241,13 @@ std::string SortKey(const PathServices& paths, int sort, const ThumbnailEntry& e
   }
   if (rest == 2 || rest == 4) key.append(e.date_text, strnlen(e.date_text, kDateTextSize));
   key += e.file_name;
-  char number[16];
-  std::snprintf(number, sizeof number, "%04d", e.image_number);
-  key += number;
+  // "%04d" of the image number (0..32767).
+  const int n = e.image_number < 0 ? 0 : e.image_number;
+  if (n >= 10000) key += static_cast<char>('0' + n / 10000);
+  key += static_cast<char>('0' + n / 1000 % 10);
+  key += static_cast<char>('0' + n / 100 % 10);
+  key += static_cast<char>('0' + n / 10 % 10);
+  key += static_cast<char>('0' + n % 10);
   return Lower(std::move(key));
 }
 
@@ -221,7 +265,8 @@ void SortEntries(const PathServices& paths, SortParameters params, EntryList* li
   // Keys are made once per entry, not once per comparison.
   std::vector<ThumbnailEntry>& v = list->entries();
   std::vector<std::string> keys(v.size());
-  for (size_t i = 0; i < v.size(); ++i) keys[i] = CollationKey(SortKey(paths, p.sort, v[i]));
+  const bool byte_order = ByteCollation();
+  for (size_t i = 0; i < v.size(); ++i) keys[i] = CollationKey(SortKey(paths, p.sort, v[i]), byte_order);
   std::vector<uint32_t> order(v.size());
   std::iota(order.begin(), order.end(), 0u);
   const bool dec = p.sort_order == kSortOrderDec;

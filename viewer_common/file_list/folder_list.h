@@ -44,6 +44,9 @@ struct ListRequest {
   int sort_order = kSortOrderInc;
   int sort_date = kDateLastWrite;
   bool multi_image = false;  // every image of multi-image files
+  // Leave the date text to FillDateTexts() unless the sort needs it: one
+  // file-status call less per file, for lists that never show dates.
+  bool defer_dates = false;
 };
 
 struct ListReport {
@@ -63,6 +66,9 @@ inline constexpr int16_t kStatusBadValue = 5;
 // in the report).
 int16_t BuildFolderList(const PathServices& paths, const ListRequest& request, EntryList* list,
                         ListReport* report = nullptr);
+
+// FillDateTexts(): takes the date text of every entry still pending.
+void FillDateTexts(const PathServices& paths, int date_kind, EntryList* list);
 
 // The sort parameters are process-wide: SortEntries() sets them before it
 // sorts, CompareEntries() reads them.

@@ -105,8 +105,15 @@ TEST_F(FolderListTest, TableOrderDecidesUnsortedOrderAndDuplicatesAreDropped) {
   Make("a.png");
   Make("b.jpg");
   EntryList list;
-  ASSERT_EQ(BuildFolderList(paths_, Request("PNG;JPG;jpg;*.png"), &list), 0);
+  ListRequest r = Request("PNG;JPG;jpg;*.png");
+  r.file_path += ";" + root_.string() + "/";  // the same folder twice
+  ASSERT_EQ(BuildFolderList(paths_, r, &list), 0);
   EXPECT_EQ(Names(list), (std::vector<std::string>{"a.png", "b.jpg"}));
+  // Names differing only in case are two files here, and both are listed.
+  Make("B.jpg");
+  EntryList both;
+  ASSERT_EQ(BuildFolderList(paths_, Request("JPG", kSortFileName), &both), 0);
+  EXPECT_EQ(both.size(), 2u);
 }
 
 TEST_F(FolderListTest, MultiImageFilesGiveOneEntryPerImage) {
@@ -188,6 +195,27 @@ TEST_F(FolderListTest, CreationAndAccessDatesAreRecorded) {
   EntryList created;
   ASSERT_EQ(BuildFolderList(paths_, r, &created), 0);
   EXPECT_EQ(strnlen(created[0].date_text, kDateTextSize), 14u);
+}
+
+TEST_F(FolderListTest, DeferredDatesAreTakenLaterOrWhenTheSortNeedsThem) {
+  Make("b.bmp", 1, 10);
+  Make("a.bmp", 1, 20);
+  ListRequest r = Request("BMP", kSortFileName);
+  r.defer_dates = true;
+  EntryList list;
+  ASSERT_EQ(BuildFolderList(paths_, r, &list), 0);
+  ASSERT_EQ(list.size(), 2u);
+  EXPECT_TRUE(list[0].date_pending);
+  EXPECT_STREQ(list[0].date_text, "");
+  FillDateTexts(paths_, kDateLastWrite, &list);
+  EXPECT_FALSE(list[0].date_pending);
+  EXPECT_STREQ(list[0].date_text, "20231114221300");
+  // A date sort takes the dates at once.
+  r.sort = kSortDate;
+  EntryList by_date;
+  ASSERT_EQ(BuildFolderList(paths_, r, &by_date), 0);
+  EXPECT_FALSE(by_date[0].date_pending);
+  EXPECT_EQ(by_date[0].file_name, "a.bmp");
 }
 
 TEST_F(FolderListTest, AppendingListKeepsItsOrder) {

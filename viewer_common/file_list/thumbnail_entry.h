@@ -28,6 +28,9 @@ struct ThumbnailEntry {
   char date_text[kDateTextSize] = {};
   int16_t image_number = 0;      // 0-based inside a multi-image file
   int32_t selected = 0;
+  // True while date_text has not been taken yet (lists built with
+  // ListRequest::defer_dates); FillDateTexts() takes it.
+  bool date_pending = false;
 
   // FullPath(): folder + "/" + file name.
   std::string FullPath() const;
