@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include "editor/shell/test_printers.h"
+
 #include "editor/shell/usr.h"
 #include "editor/shell/y_ini.h"
 #include "platform/prompt.h"

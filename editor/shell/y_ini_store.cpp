@@ -232,7 +232,11 @@ void yIni::SetGtx() {
   const qsizetype s = text_.indexOf("<" + group_ + ">");
   qsizetype e = -1;
   const qsizetype after_tag = s + group_.size() + 2;
-  if (s >= 0) e = text_.indexOf("</" + group_ + ">", after_tag + 1);
+  // The closing tag is looked for right after the opening one, so a group
+  // written by hand with both tags side by side is found and laid out anew
+  // (instead of being followed by a second group of the same name that the
+  // next start could not see).
+  if (s >= 0) e = text_.indexOf("</" + group_ + ">", after_tag);
   if (e >= 0) {
     if (text_.mid(after_tag, 2) == kCrLf) {
       text_ = text_.left(after_tag + 2) + body_ + "   " + text_.mid(e);
