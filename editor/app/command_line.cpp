@@ -1,0 +1,15 @@
+// File: editor/app/command_line.cpp
+#include "editor/app/command_line.h"
+
+#include "editor/shell/usr_procs.h"
+
+namespace ruvel {
+
+QString PicturePathFromArguments(const QStringList& arguments) {
+  QString text = arguments.mid(1).join(QLatin1Char(' '));
+  text.remove(QLatin1Char('"'));
+  CutAt(&text, QStringLiteral("\t"));
+  return !text.isEmpty() && IsFile(text) ? text : QString();
+}
+
+}  // namespace ruvel
