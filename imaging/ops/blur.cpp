@@ -47,7 +47,7 @@ Result GaussianBlur(const Image& src, Image* dst, double sigma, const Region& re
   if (!(sigma > 0) || sigma > 1000) return Result(Status::kBadValue, "GaussianBlur: deviation out of range");
   const int halo = static_cast<int>(std::ceil(4 * sigma)) + 1;
   return RunFilter(src, dst, region, halo, "GaussianBlur", [&](const cv::Mat& in, cv::Mat& out, const cv::Rect&) {
-    cv::GaussianBlur(in, out, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE);
+    cv::GaussianBlur(in, out, cv::Size(0, 0), sigma, sigma, cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
   });
 }
 
@@ -72,10 +72,10 @@ Result Sharpen(const Image& src, Image* dst, int level, const Region& region) {
 Result SmoothEdges(const Image& src, Image* dst, const Region& region) {
   return RunFilter(src, dst, region, 2, "SmoothEdges", [&](const cv::Mat& in, cv::Mat& out, const cv::Rect&) {
     cv::Mat soft, grey, gx, gy;
-    cv::GaussianBlur(in, soft, cv::Size(3, 3), 0, 0, cv::BORDER_REPLICATE);
+    cv::GaussianBlur(in, soft, cv::Size(3, 3), 0, 0, cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
     cv::cvtColor(in, grey, in.channels() == 4 ? cv::COLOR_BGRA2GRAY : cv::COLOR_BGR2GRAY);
-    cv::Sobel(grey, gx, CV_16S, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE);
-    cv::Sobel(grey, gy, CV_16S, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE);
+    cv::Sobel(grey, gx, CV_16S, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
+    cv::Sobel(grey, gy, CV_16S, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
     const int cn = in.channels();
     internal::ParallelRows(in.rows, [&](int y0, int y1) {
       for (int y = y0; y < y1; ++y) {

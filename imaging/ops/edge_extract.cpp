@@ -24,11 +24,11 @@ Result EdgeExtract(const Image& src, Image* dst, EdgePlane plane, EdgePattern pa
       cv::extractChannel(in, p, 3 - plane_i);  // red is channel 2 of B, G, R
     cv::Mat gx, gy;
     if (pattern == EdgePattern::kSobel) {
-      cv::Sobel(p, gx, CV_16S, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE);
-      cv::Sobel(p, gy, CV_16S, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE);
+      cv::Sobel(p, gx, CV_16S, 1, 0, 3, 1, 0, cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
+      cv::Sobel(p, gy, CV_16S, 0, 1, 3, 1, 0, cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
     }
     cv::Mat padded;
-    cv::copyMakeBorder(p, padded, 0, 1, 0, 1, cv::BORDER_REPLICATE);
+    cv::copyMakeBorder(p, padded, 0, 1, 0, 1, cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
     const int cn = in.channels();
     internal::ParallelRows(in.rows, [&](int y0, int y1) {
       for (int y = y0; y < y1; ++y) {

@@ -73,7 +73,7 @@ Result Emboss(const Image& src, Image* dst, int mask, int edge, int background, 
   return internal::RunFilter(src, dst, region, 1, "Emboss", [&](const cv::Mat& in, cv::Mat& out, const cv::Rect&) {
     cv::Mat luma, relief;
     cv::cvtColor(in, luma, in.channels() == 4 ? cv::COLOR_BGRA2GRAY : cv::COLOR_BGR2GRAY);
-    cv::filter2D(luma, relief, CV_8U, k, cv::Point(-1, -1), background, cv::BORDER_REPLICATE);
+    cv::filter2D(luma, relief, CV_8U, k, cv::Point(-1, -1), background, cv::BORDER_REPLICATE | cv::BORDER_ISOLATED);
     StoreGrey(relief, in, out);
   });
 }
