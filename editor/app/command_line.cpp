@@ -1,6 +1,8 @@
 // File: editor/app/command_line.cpp
 #include "editor/app/command_line.h"
 
+#include <QFileInfo>
+
 #include "editor/shell/usr_procs.h"
 
 namespace ruvel {
@@ -9,7 +11,8 @@ QString PicturePathFromArguments(const QStringList& arguments) {
   QString text = arguments.mid(1).join(QLatin1Char(' '));
   text.remove(QLatin1Char('"'));
   CutAt(&text, QStringLiteral("\t"));
-  return !text.isEmpty() && IsFile(text) ? text : QString();
+  if (text.isEmpty() || !IsFile(text)) return QString();
+  return QFileInfo(text).absoluteFilePath();
 }
 
 }  // namespace ruvel

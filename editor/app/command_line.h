@@ -12,7 +12,8 @@ namespace ruvel {
 
 // PicturePathFromArguments(): the arguments after the program, joined by
 // spaces as one command-line text, with every double quote removed and cut
-// at the first TAB; "" unless that names an existing file.
+// at the first TAB, as an absolute path; "" unless that names an existing
+// file.
 QString PicturePathFromArguments(const QStringList& arguments);
 
 }  // namespace ruvel

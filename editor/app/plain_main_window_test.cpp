@@ -121,6 +121,10 @@ TEST_F(PlainWindowTest, PictureOnTheCommandLine) {
   EXPECT_EQ(PicturePathFromArguments({"ruvel", "\"" + picture + "\tignored\""}), picture);
   EXPECT_EQ(PicturePathFromArguments({"ruvel", dir_.path() + "/none.png"}), QString());
   EXPECT_EQ(PicturePathFromArguments({"ruvel"}), QString());
+  const QString cwd = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir_.path()));
+  EXPECT_EQ(PicturePathFromArguments({"ruvel", "my pic.png"}), picture);  // made absolute
+  QDir::setCurrent(cwd);
   auto window = Start(picture);
   EXPECT_EQ(window->picture_path(), picture);
   EXPECT_EQ(Usr().PictureFolder, dir_.path() + "/");

@@ -56,6 +56,8 @@ class yIni {
   const QString& file_path() const { return file_path_; }
   const QString& group() const { return group_; }
   const QString& body() const { return body_; }
+  // The window remembered by W_UserData (owner of shell requests).
+  QWidget* owner() const { return owner_; }
   // Bytes of the file that were not Shift-JIS (kept as they were).
   int undecodable_bytes() const { return undecodable_bytes_; }
   // Characters that Shift-JIS could not hold at the last SetTxt ("?").
