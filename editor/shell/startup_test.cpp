@@ -268,5 +268,39 @@ TEST_F(StartupTest, MainWindowIsCreatedAfterTheSettingsAreLoaded) {
   delete main;
 }
 
+// The same start with the real special folders of a temporary XDG tree.
+TEST(StartupXdg, DefaultFolderUnderXdgDataHome) {
+  QTemporaryDir root;
+  ASSERT_TRUE(root.isValid());
+  const QByteArray old_data = qgetenv("XDG_DATA_HOME");
+  qputenv("XDG_DATA_HOME", (root.path() + "/data").toUtf8());
+  ASSERT_TRUE(QDir().mkpath(root.path() + "/opt"));
+  QFile ini(root.path() + "/opt/UserData.ini");
+  ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+  ini.write("%applicaion data%");
+  ini.close();
+  platform::MemoryRegistry registry;
+  platform::ScriptedPrompt prompt;
+  platform::SetRegistry(&registry);
+  platform::SetPrompt(&prompt);
+  ResetUsr();
+  StartupOptions options;
+  options.program_path = root.path() + "/opt/ruvel";
+  Main(options);
+  EXPECT_EQ(Usr().UserDataFolder, root.path() + "/data/Osmund/ruvel/");
+  EXPECT_TRUE(QDir(root.path() + "/data/Osmund/ruvel/Wrk").exists());
+  EXPECT_TRUE(QFile::exists(root.path() + "/data/Osmund/ruvel/User.xml"));
+  EXPECT_TRUE(prompt.shown().empty());
+  ReleaseSettings();
+  ResetUsr();
+  platform::SetRegistry(nullptr);
+  platform::SetPrompt(nullptr);
+  if (old_data.isNull()) {
+    qunsetenv("XDG_DATA_HOME");
+  } else {
+    qputenv("XDG_DATA_HOME", old_data);
+  }
+}
+
 }  // namespace
 }  // namespace ruvel
