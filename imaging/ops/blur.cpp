@@ -13,8 +13,8 @@ namespace {
 
 using internal::RunFilter;
 
-// Sharpening of one band of rows: out = in + k * (9 * in - sum3x3) / 256,
-// with k = 256 * s / 9 in fixed point.  Rows and columns beyond `in`
+// Sharpening of one band of rows: out = in + k * (9 * in - sum3x3) / 65536,
+// with k = 65536 * s / 9 in fixed point.  Rows and columns beyond `in`
 // repeat its edge.
 void SharpenRows(const cv::Mat& in, cv::Mat& out, int k, int y0, int y1) {
   const int cn = in.channels();
@@ -35,7 +35,7 @@ void SharpenRows(const cv::Mat& in, cv::Mat& out, int k, int y0, int y1) {
     }
     uint8_t* d = out.ptr<uint8_t>(y);
     for (int i = 0; i < n; ++i) {
-      const int v = b[i] + ((k * (9 * b[i] - hsum[i]) + 128) >> 8);
+      const int v = b[i] + ((k * (9 * b[i] - hsum[i]) + 32768) >> 16);
       d[i] = static_cast<uint8_t>(std::clamp(v, 0, 255));
     }
   }
@@ -63,7 +63,7 @@ Result Sharpen(const Image& src, Image* dst, int level, const Region& region) {
   if (Result r = internal::CheckFilterSource(src, dst, "Sharpen"); !r.ok()) return r;
   if (level < 0 || level > 100) return Result(Status::kBadValue, "Sharpen: level out of 0..100");
   if (level == 0) return internal::CopyPicture(src, dst);
-  const int k = static_cast<int>(std::lround(256.0 * (level / 10.0) / 9.0));
+  const int k = static_cast<int>(std::lround(65536.0 * (level / 10.0) / 9.0));
   return RunFilter(src, dst, region, 1, "Sharpen", [&](const cv::Mat& in, cv::Mat& out, const cv::Rect&) {
     internal::ParallelRows(in.rows, [&](int y0, int y1) { SharpenRows(in, out, k, y0, y1); });
   });
