@@ -33,13 +33,27 @@ Result StorePixels(const cv::Mat& pixels, const Image& like, Image* out) {
   return Result::Ok();
 }
 
-// Quarter turns (0..3, anticlockwise) and flips, exact.
+// Quarter turns (0..3, anticlockwise) and flips, exact, straight into the
+// result's rows from 8 bpp up.
 Result TurnExact(const Image& src, Image* out, int quarters, Flip flip, uint32_t fill_rgb, RotateCanvas canvas) {
-  cv::Mat pixels = PixelsOf(src);
-  cv::Mat moved;
-  internal::TurnAndFlip(pixels, &moved, quarters, flip == Flip::kHorizontal || flip == Flip::kBoth,
-                        flip == Flip::kVertical || flip == Flip::kBoth);
-  if (canvas == RotateCanvas::kExpand || moved.size() == pixels.size()) return StorePixels(moved, src, out);
+  const bool fh = flip == Flip::kHorizontal || flip == Flip::kBoth;
+  const bool fv = flip == Flip::kVertical || flip == Flip::kBoth;
+  const cv::Size turned_size = internal::TurnedSize(cv::Size(src.width(), src.height()), quarters);
+  const bool same_size = turned_size == cv::Size(src.width(), src.height());
+  if (src.bpp() >= 8 && (canvas == RotateCanvas::kExpand || same_size)) {
+    Image turned;
+    if (Result r = Image::Create(turned_size.width, turned_size.height, src.bpp(), &turned); !r.ok()) return r;
+    cv::Mat dst_pixels = internal::MatOf(turned);
+    internal::TurnAndFlip(internal::MatOf(src), dst_pixels, quarters, fh, fv);
+    turned.palette() = src.palette();
+    turned.CopyMetadataFrom(src);
+    *out = std::move(turned);
+    return Result::Ok();
+  }
+  const cv::Mat pixels = PixelsOf(src);
+  cv::Mat moved(turned_size, pixels.type());
+  internal::TurnAndFlip(pixels, moved, quarters, fh, fv);
+  if (canvas == RotateCanvas::kExpand || same_size) return StorePixels(moved, src, out);
   // Keep the old size: centre the turned picture, fill the rest.
   Image framed;
   if (Result r = StorePixels(cv::Mat(pixels.size(), pixels.type()), src, &framed); !r.ok()) return r;
@@ -63,8 +77,8 @@ Result TurnResampled(const Image& src, Image* out, double degrees, Flip flip, ui
   }
   cv::Mat pixels = PixelsOf(src);
   if (flip != Flip::kNone) {
-    cv::Mat flipped;
-    internal::TurnAndFlip(pixels, &flipped, 0, flip == Flip::kHorizontal || flip == Flip::kBoth,
+    cv::Mat flipped(pixels.size(), pixels.type());
+    internal::TurnAndFlip(pixels, flipped, 0, flip == Flip::kHorizontal || flip == Flip::kBoth,
                           flip == Flip::kVertical || flip == Flip::kBoth);
     pixels = flipped;
   }
