@@ -87,7 +87,7 @@ void Morvik::Relayout() {
                               (vs->value() + vp.height() / 2.0) / old_display.height());
   }
 
-  QSize avail = maximumViewportSize();
+  QSize avail = contentsRect().size();
   const int sbw = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
   QSize d = DisplaySizeFor(avail);
   bool need_v = d.height() > avail.height();
