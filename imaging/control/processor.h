@@ -15,8 +15,9 @@
 //   if (!pr.Blur(c, 2)) Report(view.ErrorCode());
 //
 // Every call returns success; the reason of a failure is the control's
-// ErrorCode (4 for a depth an operation does not take, 5 for values out of
-// range, 24 without a picture).
+// ErrorCode (10 for a depth an operation does not take, 5 for values out
+// of range, 24 without a picture, 11 for Trim() before ClipRect()).  A
+// failed call leaves the picture and its handle as they were.
 #pragma once
 
 #include <array>
