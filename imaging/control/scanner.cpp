@@ -71,7 +71,18 @@ Status WriteResolution(SANE_Handle h, int dpi) {
   const int opt = FindOption(h, SANE_NAME_SCAN_RESOLUTION);
   if (opt < 0) return Status::kBadResolution;
   const SANE_Option_Descriptor* d = sane_get_option_descriptor(h, opt);
+  if (!d) return Status::kBadResolution;
   SANE_Word v = d->type == SANE_TYPE_FIXED ? SANE_FIX(dpi) : dpi;
+  // Devices clamp silently; a resolution outside the device's range is an
+  // error of its own.
+  if (d->constraint_type == SANE_CONSTRAINT_RANGE && d->constraint.range &&
+      (v < d->constraint.range->min || v > d->constraint.range->max))
+    return Status::kBadResolution;
+  if (d->constraint_type == SANE_CONSTRAINT_WORD_LIST && d->constraint.word_list) {
+    bool listed = false;
+    for (SANE_Int i = 1; i <= d->constraint.word_list[0]; ++i) listed = listed || d->constraint.word_list[i] == v;
+    if (!listed) return Status::kBadResolution;
+  }
   if (sane_control_option(h, opt, SANE_ACTION_SET_VALUE, &v, nullptr) != SANE_STATUS_GOOD) return Status::kBadResolution;
   return Status::kOk;
 }
