@@ -1,9 +1,16 @@
-// BMP files: a 14-byte file header followed by a DIB.  Uncompressed and
-// bit-field DIBs are read through the packed-DIB reader; RLE4/RLE8 are
-// expanded here.  Writes uncompressed DIBs at every depth.
+// File: imaging/codecs/bmp_codec.cpp
+//
+// BMP files: a 14-byte file header followed by a DIB.  Reads Windows
+// headers (40 bytes and V2 to V5, BI_RGB, bit fields, RLE4/RLE8, top-down
+// rows), OS/2 1.x core headers (12 bytes, 3-byte colour entries) and OS/2
+// 2.x headers (16 to 64 bytes).  Pixel rows are read where they lie in the
+// file, without copying the file first.  Writes uncompressed DIBs at every
+// depth, streamed row by row from the picture; kBmp writes 4- and 8-bit
+// pictures RLE-compressed when that is smaller.
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "imaging/codecs/internal/format_codec.h"
@@ -13,6 +20,8 @@ namespace imaging::codecs::internal {
 namespace {
 
 constexpr size_t kFileHeader = 14;
+constexpr uint32_t kRle8 = 1;
+constexpr uint32_t kRle4 = 2;
 
 uint16_t Get16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 uint32_t Get32(const uint8_t* p) {
@@ -23,133 +32,334 @@ void Put32(uint8_t* p, uint32_t v) {
 }
 
 bool BmpSniff(const uint8_t* data, size_t size) {
-  return size >= kFileHeader + 12 && data[0] == 'B' && data[1] == 'M';
+  return data != nullptr && size >= kFileHeader + 12 && data[0] == 'B' && data[1] == 'M';
 }
 
-// Expands RLE4/RLE8 pixel data into a BI_RGB DIB block (header copied with
-// compression cleared), so the packed-DIB reader can finish the job.
-Result ExpandRle(const uint8_t* dib, size_t dib_size, size_t pixel_offset, std::vector<uint8_t>* out) {
-  const int32_t width = static_cast<int32_t>(Get32(dib + 4));
-  const int32_t height = static_cast<int32_t>(Get32(dib + 8));
-  const int bpp = Get16(dib + 14);
-  if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension)
-    return Result(Status::kBadFile, "bad RLE picture size");
-  const size_t stride = Image::RowBytes(width, bpp);
-  if (static_cast<uint64_t>(stride) * height > kMaxPixelBytes) return Result(Status::kMemory, "picture too large");
-  const uint32_t header = Get32(dib);
-  if (pixel_offset > dib_size || pixel_offset < header) return Result(Status::kBroken, "bad pixel offset");
-  std::vector<uint8_t> block(pixel_offset + stride * static_cast<size_t>(height), 0);
-  std::memcpy(block.data(), dib, pixel_offset);
-  Put32(block.data() + 16, 0);
-  uint8_t* rows = block.data() + pixel_offset;
-  auto put = [&](int x, int y, int v) {
-    if (x < 0 || x >= width || y < 0 || y >= height) return;
-    uint8_t* r = rows + static_cast<size_t>(y) * stride;
-    if (bpp == 8) {
-      r[x] = static_cast<uint8_t>(v);
-    } else {
-      const int shift = (x & 1) ? 0 : 4;
-      r[x >> 1] = static_cast<uint8_t>((r[x >> 1] & ~(0x0F << shift)) | ((v & 0x0F) << shift));
+// A BMP file's header, whichever of the Windows and OS/2 forms it has.
+struct BmpHeader {
+  DibFields fields;
+  uint32_t compression = 0;  // as stored; OS/2 2.x codes are mapped to Windows ones
+  bool rle = false;
+  std::vector<PaletteEntry> palette;
+  size_t pixel_offset = 0;
+};
+
+Result ParseHeader(const uint8_t* data, size_t size, BmpHeader* h) {
+  if (!BmpSniff(data, size)) return Result(Status::kBadFile, "not a BMP file");
+  const uint8_t* d = data + kFileHeader;
+  const size_t avail = size - kFileHeader;
+  const uint32_t hs = Get32(d);
+  if (hs < 12 || hs > avail) return Result(Status::kBroken, "truncated or bad bitmap header");
+  DibFields& f = h->fields;
+  uint32_t used = 0;
+  size_t entry = 4;
+  bool os2 = false;
+  size_t table = kFileHeader + hs;
+  if (hs == 12) {  // OS/2 1.x / Windows 2 core header: 16-bit sides, RGB triples
+    f.width = Get16(d + 4);
+    f.height = Get16(d + 6);
+    f.bpp = Get16(d + 10);
+    entry = 3;
+    os2 = true;
+  } else if (hs >= 16 && hs <= 64 && hs != 40 && hs != 52 && hs != 56) {  // OS/2 2.x, fields beyond cbFix are 0
+    os2 = true;
+    f.width = static_cast<int32_t>(Get32(d + 4));
+    f.height = static_cast<int32_t>(Get32(d + 8));
+    f.bpp = Get16(d + 14);
+    if (hs >= 20) h->compression = Get32(d + 16);
+    if (hs >= 28) f.x_ppm = static_cast<int32_t>(Get32(d + 24));
+    if (hs >= 32) f.y_ppm = static_cast<int32_t>(Get32(d + 28));
+    if (hs >= 36) used = Get32(d + 32);
+  } else if (hs >= 40) {
+    f.width = static_cast<int32_t>(Get32(d + 4));
+    f.height = static_cast<int32_t>(Get32(d + 8));
+    f.bpp = Get16(d + 14);
+    h->compression = Get32(d + 16);
+    f.x_ppm = static_cast<int32_t>(Get32(d + 24));
+    f.y_ppm = static_cast<int32_t>(Get32(d + 28));
+    used = Get32(d + 32);
+    if (h->compression == 3 || h->compression == 6) {
+      const int count = h->compression == 6 ? 4 : 3;
+      if (hs >= 52) {
+        for (int i = 0; i < 3; ++i) f.masks[i] = Get32(d + 40 + 4 * i);
+        if (hs >= 56) f.masks[3] = Get32(d + 52);
+      } else {
+        if (avail - hs < size_t(4) * count) return Result(Status::kBroken, "truncated bit masks");
+        for (int i = 0; i < count; ++i) f.masks[i] = Get32(d + hs + 4 * i);
+        table += size_t(4) * count;
+      }
     }
-  };
-  const uint8_t* p = dib + pixel_offset;
-  const uint8_t* end = dib + dib_size;
-  int x = 0, y = 0;  // y counts bottom-up rows as stored
-  while (p + 1 < end && y < height) {
-    const int count = p[0], value = p[1];
-    p += 2;
-    if (count > 0) {
-      for (int i = 0; i < count; ++i)
-        put(x++, y, bpp == 8 ? value : ((i & 1) ? (value & 0x0F) : (value >> 4)));
-    } else if (value == 0) {
-      x = 0;
-      ++y;
-    } else if (value == 1) {
+  } else {
+    return Result(Status::kBroken, "unknown bitmap header size");
+  }
+
+  if (f.width <= 0 || f.height == 0 || f.height == INT32_MIN) return Result(Status::kBroken, "bad picture size");
+  if (f.bpp != 1 && f.bpp != 4 && f.bpp != 8 && f.bpp != 16 && f.bpp != 24 && f.bpp != 32)
+    return Result(Status::kUnsupported, "unsupported BMP bit count");
+  switch (h->compression) {
+    case 0: break;
+    case kRle8:
+    case kRle4:
+      if (f.bpp != (h->compression == kRle8 ? 8 : 4)) return Result(Status::kBroken, "RLE type does not fit the bit count");
+      h->rle = true;
       break;
-    } else if (value == 2) {
-      if (p + 1 >= end) return Result(Status::kBroken, "truncated RLE delta");
-      x += p[0];
-      y += p[1];
-      p += 2;
-    } else {
-      const int n = value;
-      const size_t bytes = bpp == 8 ? static_cast<size_t>(n) : static_cast<size_t>((n + 1) / 2);
-      if (static_cast<size_t>(end - p) < bytes) return Result(Status::kBroken, "truncated RLE run");
-      for (int i = 0; i < n; ++i)
-        put(x++, y, bpp == 8 ? p[i] : ((i & 1) ? (p[i / 2] & 0x0F) : (p[i / 2] >> 4)));
-      p += (bytes + 1) & ~size_t{1};  // runs are word aligned
+    case 3:
+      if (os2) return Result(Status::kUnsupported, "OS/2 Huffman-compressed bitmaps are not supported");
+      [[fallthrough]];
+    case 6:
+      if (f.bpp != 16 && f.bpp != 32) return Result(Status::kUnsupported, "bit fields need 16 or 32 bits per pixel");
+      break;
+    default: return Result(Status::kUnsupported, "unsupported BMP compression");
+  }
+  f.compression = h->rle ? 0 : h->compression;
+
+  const uint32_t offset = Get32(data + 10);
+  if (offset < table || offset > size) return Result(Status::kBroken, "bad pixel offset");
+  h->pixel_offset = offset;
+  if (f.bpp <= 8) {
+    const uint32_t max = 1u << f.bpp;
+    size_t count = (used == 0 || used > max) ? max : used;
+    const size_t room = offset - table;
+    // Some OS/2 2.x writers store RGB triples like 1.x files do.
+    if (os2 && entry == 4 && room < count * 4 && room >= count * 3 && room % 3 == 0) entry = 3;
+    count = std::min(count, room / entry);
+    h->palette.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+      const uint8_t* e = data + table + i * entry;
+      h->palette[i] = PaletteEntry{e[0], e[1], e[2], 0};
     }
   }
-  *out = std::move(block);
   return Result::Ok();
 }
 
-Result BmpLoad(const uint8_t* data, size_t size, const LoadOptions&, Image* out) {
-  if (!BmpSniff(data, size)) return Result(Status::kBadFile, "not a BMP file");
-  const uint8_t* dib = data + kFileHeader;
-  const size_t dib_size = size - kFileHeader;
-  const uint32_t header = Get32(dib);
-  if (header < 40) return Result(Status::kUnsupported, "OS/2 bitmap headers are not read yet");
-  if (header > dib_size) return Result(Status::kBroken, "truncated header");
-  const uint32_t compression = Get32(dib + 16);
-  const uint32_t bits_offset = Get32(data + 10);
-  if (bits_offset < kFileHeader || bits_offset > size) return Result(Status::kBroken, "bad pixel offset");
-  const size_t pixel_offset = bits_offset - kFileHeader;
-  if (compression == 1 || compression == 2) {
-    std::vector<uint8_t> expanded;
-    if (Result r = ExpandRle(dib, dib_size, pixel_offset, &expanded); !r.ok()) return r;
-    Result r = FromPackedDib(expanded.data(), expanded.size(), out);
-    return r.ok() ? r : Result(Status::kBroken, r.message());
+// Decodes RLE4/RLE8 data.  Runs past the right edge are clipped, pixels a
+// delta skips stay index 0, and data that ends before the end-of-bitmap
+// code (or the last row) gives kBroken.
+Result DecodeRle(const BmpHeader& h, const uint8_t* p, const uint8_t* end, Image* out) {
+  const DibFields& f = h.fields;
+  const bool top_down = f.height < 0;
+  const int width = f.width;
+  const int height = top_down ? -f.height : f.height;
+  const bool eight = f.bpp == 8;
+  Image img;
+  if (Result r = Image::Create(width, height, f.bpp, &img); !r.ok())
+    return r.code() == Status::kMemory ? r : Result(Status::kBroken, r.message());
+  auto row_of = [&](int y) { return img.row(top_down ? y : height - 1 - y); };
+  auto put = [&](uint8_t* row, int x, int v) {
+    if (eight) {
+      row[x] = static_cast<uint8_t>(v);
+    } else {
+      const int shift = (x & 1) ? 0 : 4;
+      row[x >> 1] = static_cast<uint8_t>((row[x >> 1] & ~(0x0F << shift)) | ((v & 0x0F) << shift));
+    }
+  };
+  int x = 0, y = 0;  // y counts rows in stored order
+  bool done = false;
+  while (!done && end - p >= 2) {
+    const int count = p[0], code = p[1];
+    p += 2;
+    if (count > 0) {  // encoded run
+      const int n = std::min(count, width - x);
+      uint8_t* row = row_of(y);
+      for (int i = 0; i < n; ++i) put(row, x + i, eight ? code : ((i & 1) ? (code & 0x0F) : (code >> 4)));
+      x += n;
+    } else if (code == 0) {  // end of line
+      x = 0;
+      done = ++y >= height;
+    } else if (code == 1) {  // end of bitmap
+      done = true;
+    } else if (code == 2) {  // delta
+      if (end - p < 2) break;
+      x = std::min(width, x + p[0]);
+      y += p[1];
+      p += 2;
+      done = y >= height;
+    } else {  // absolute run of `code` pixels, padded to a 16-bit boundary
+      const size_t bytes = eight ? static_cast<size_t>(code) : static_cast<size_t>(code + 1) / 2;
+      if (static_cast<size_t>(end - p) < bytes) break;
+      const int n = std::min(code, width - x);
+      uint8_t* row = row_of(y);
+      for (int i = 0; i < n; ++i) put(row, x + i, eight ? p[i] : ((i & 1) ? (p[i / 2] & 0x0F) : (p[i / 2] >> 4)));
+      x += n;
+      p += std::min(static_cast<size_t>(end - p), (bytes + 1) & ~size_t{1});
+    }
   }
-  // The packed-DIB reader expects rows straight after the colour table;
-  // files may leave a gap, so rebuild the block when they do.
-  const int bpp = Get16(dib + 14);
-  uint32_t colors = bpp <= 8 ? Get32(dib + 32) : 0;
-  if (bpp <= 8 && (colors == 0 || colors > (1u << bpp))) colors = 1u << bpp;
-  const size_t masks = (compression == 3 && header == 40) ? 12 : 0;
-  const size_t expected = header + masks + size_t{colors} * 4;
-  Result r;
-  if (pixel_offset == expected) {
-    r = FromPackedDib(dib, dib_size, out);
-  } else {
-    if (pixel_offset < header) return Result(Status::kBroken, "bad pixel offset");
-    std::vector<uint8_t> block(dib, dib + std::min(expected, pixel_offset));
-    block.resize(expected, 0);
-    block.insert(block.end(), dib + pixel_offset, dib + dib_size);
-    r = FromPackedDib(block.data(), block.size(), out);
-  }
+  if (!done) return Result(Status::kBroken, "RLE data ends early");
+  img.palette() = h.palette;
+  PadPaletteToUsedIndices(&img);
+  img.set_gray(img.IsGrayPalette());
+  img.set_dpi(f.x_ppm > 0 ? static_cast<int>(f.x_ppm * 254.0 / 10000.0 + 0.5) : 0,
+              f.y_ppm > 0 ? static_cast<int>(f.y_ppm * 254.0 / 10000.0 + 0.5) : 0);
+  *out = std::move(img);
+  return Result::Ok();
+}
+
+Result BmpLoad(const uint8_t* data, size_t size, const LoadOptions& options, Image* out) {
+  if (options.image_index != 0) return Result(Status::kBadValue, "BMP files hold one picture");
+  BmpHeader h;
+  if (Result r = ParseHeader(data, size, &h); !r.ok()) return r;
+  if (h.rle) return DecodeRle(h, data + h.pixel_offset, data + size, out);
+  Result r = DecodeDibRows(h.fields, std::move(h.palette), data + h.pixel_offset, size - h.pixel_offset, out);
   if (!r.ok() && r.code() == Status::kBadImage) return Result(Status::kBroken, r.message());
   return r;
 }
 
 Result BmpReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
   if (index != 0) return Result(Status::kBadValue, "BMP files hold one picture");
-  if (!BmpSniff(data, size) || size < kFileHeader + 40) return Result(Status::kBroken, "truncated header");
-  const uint8_t* dib = data + kFileHeader;
+  BmpHeader h;
+  if (Result r = ParseHeader(data, size, &h); !r.ok()) return r;
   FileInfo fi;
   fi.format = FileFormat::kBmp;
-  fi.width = static_cast<int32_t>(Get32(dib + 4));
-  const int32_t h = static_cast<int32_t>(Get32(dib + 8));
-  fi.height = h < 0 ? -h : h;
-  fi.bpp = Get16(dib + 14);
-  fi.dpi_x = static_cast<int>(static_cast<int32_t>(Get32(dib + 24)) * 254.0 / 10000.0 + 0.5);
-  fi.dpi_y = static_cast<int>(static_cast<int32_t>(Get32(dib + 28)) * 254.0 / 10000.0 + 0.5);
-  if (fi.width <= 0 || fi.height <= 0) return Result(Status::kBroken, "bad picture size");
+  fi.width = h.fields.width;
+  fi.height = h.fields.height < 0 ? -h.fields.height : h.fields.height;
+  fi.bpp = DibPictureBpp(h.fields);
+  fi.gray = fi.bpp <= 8 && !h.palette.empty() &&
+            std::all_of(h.palette.begin(), h.palette.end(),
+                        [](const PaletteEntry& e) { return e.red == e.green && e.green == e.blue; });
+  fi.dpi_x = h.fields.x_ppm > 0 ? static_cast<int>(h.fields.x_ppm * 254.0 / 10000.0 + 0.5) : 0;
+  fi.dpi_y = h.fields.y_ppm > 0 ? static_cast<int>(h.fields.y_ppm * 254.0 / 10000.0 + 0.5) : 0;
   *info = fi;
   return Result::Ok();
 }
 
-Result BmpSave(const Image& image, const std::string& path, const SaveOptions&) {
-  std::vector<uint8_t> dib;
-  if (Result r = ToPackedDib(image, &dib); !r.ok()) return r;
-  uint8_t header[kFileHeader] = {'B', 'M'};
-  Put32(header + 2, static_cast<uint32_t>(kFileHeader + dib.size()));
-  Put32(header + 10, static_cast<uint32_t>(kFileHeader + 40 + image.palette().size() * 4));
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (f == nullptr) return Result(Status::kCannotCreate, "cannot create " + path);
-  const bool ok = std::fwrite(header, 1, kFileHeader, f) == kFileHeader &&
-                  std::fwrite(dib.data(), 1, dib.size(), f) == dib.size();
-  const bool closed = std::fclose(f) == 0;
+// --- Writing -------------------------------------------------------------
+
+int IndexAt(const uint8_t* row, int x) { return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4); }
+
+// One row of 8-bit indices as RLE8: runs of three or more equal pixels are
+// encoded, everything between them goes in absolute runs.
+void EncodeRle8Row(const uint8_t* src, int w, std::vector<uint8_t>* out) {
+  int i = 0;
+  while (i < w) {
+    int run = 1;
+    while (i + run < w && run < 255 && src[i + run] == src[i]) ++run;
+    if (run >= 3) {
+      out->push_back(static_cast<uint8_t>(run));
+      out->push_back(src[i]);
+      i += run;
+      continue;
+    }
+    int j = i;
+    while (j < w && j - i < 255 && !(j + 2 < w && src[j] == src[j + 1] && src[j] == src[j + 2])) ++j;
+    const int n = j - i;
+    if (n < 3) {  // absolute runs need at least three pixels
+      for (int k = 0; k < n; ++k) {
+        out->push_back(1);
+        out->push_back(src[i + k]);
+      }
+    } else {
+      out->push_back(0);
+      out->push_back(static_cast<uint8_t>(n));
+      out->insert(out->end(), src + i, src + j);
+      if (n & 1) out->push_back(0);
+    }
+    i = j;
+  }
+}
+
+// Length of the run at `i` whose pixels alternate between pix[i] and
+// pix[i + 1] (what one RLE4 code can hold), at most `limit`.
+int AlternatingRun(const std::vector<uint8_t>& pix, int i, int limit) {
+  const int w = static_cast<int>(pix.size());
+  int run = std::min(2, w - i);
+  while (i + run < w && run < limit && pix[i + run] == pix[i + (run & 1)]) ++run;
+  return run;
+}
+
+void EncodeRle4Row(const uint8_t* src, int w, std::vector<uint8_t>* pix, std::vector<uint8_t>* out) {
+  pix->resize(static_cast<size_t>(w));
+  for (int x = 0; x < w; ++x) (*pix)[x] = static_cast<uint8_t>(IndexAt(src, x));
+  const std::vector<uint8_t>& p = *pix;
+  int i = 0;
+  while (i < w) {
+    const int run = AlternatingRun(p, i, 255);
+    if (run >= 4 || run == w - i) {
+      out->push_back(static_cast<uint8_t>(run));
+      out->push_back(static_cast<uint8_t>((p[i] << 4) | (run > 1 ? p[i + 1] : 0)));
+      i += run;
+      continue;
+    }
+    int j = i;
+    while (j < w && j - i < 255 && AlternatingRun(p, j, 6) < 6) ++j;
+    const int n = j - i;
+    if (n < 3) {  // too short for an absolute run: one two-pixel code
+      const int take = std::max(1, std::min(n, 2));
+      out->push_back(static_cast<uint8_t>(take));
+      out->push_back(static_cast<uint8_t>((p[i] << 4) | (take > 1 ? p[i + 1] : 0)));
+      i += take;
+      continue;
+    }
+    out->push_back(0);
+    out->push_back(static_cast<uint8_t>(n));
+    const int bytes = (n + 1) / 2;
+    for (int k = 0; k < bytes; ++k) {
+      const int a = p[i + 2 * k], b = 2 * k + 1 < n ? p[i + 2 * k + 1] : 0;
+      out->push_back(static_cast<uint8_t>((a << 4) | b));
+    }
+    if (bytes & 1) out->push_back(0);
+    i = j;
+  }
+}
+
+Result EncodeRle(const Image& image, std::vector<uint8_t>* out) {
+  std::vector<uint8_t> pix;
+  try {
+    out->reserve(image.data_size() / 2);
+    for (int y = image.height() - 1; y >= 0; --y) {
+      if (image.bpp() == 8)
+        EncodeRle8Row(image.row(y), image.width(), out);
+      else
+        EncodeRle4Row(image.row(y), image.width(), &pix, out);
+      out->push_back(0);
+      out->push_back(y == 0 ? 1 : 0);  // end of line; end of bitmap after the last row
+    }
+  } catch (...) {
+    return Result(Status::kMemory, "out of memory");
+  }
+  return Result::Ok();
+}
+
+struct FileCloser {
+  void operator()(std::FILE* f) const { std::fclose(f); }
+};
+
+Result BmpSave(const Image& image, const std::string& path, const SaveOptions& options) {
+  if (image.empty()) return Result(Status::kBadImage, "no picture");
+  // RLE only where the depth allows it and only when it is smaller: noisy
+  // pictures grow under RLE.
+  bool rle = options.type == SaveType::kBmp && (image.bpp() == 4 || image.bpp() == 8);
+  std::vector<uint8_t> encoded;
+  if (rle) {
+    if (Result r = EncodeRle(image, &encoded); !r.ok()) return r;
+    rle = encoded.size() < image.data_size();
+    if (!rle) std::vector<uint8_t>().swap(encoded);
+  }
+  const size_t header = DibHeaderSize(image);
+  const size_t pixels = rle ? encoded.size() : image.data_size();
+  if (kFileHeader + header + pixels > 0xFFFFFFFFu) return Result(Status::kUnsupported, "picture too large for BMP");
+  std::vector<uint8_t> head(kFileHeader + header, 0);
+  head[0] = 'B';
+  head[1] = 'M';
+  Put32(head.data() + 2, static_cast<uint32_t>(head.size() + pixels));
+  Put32(head.data() + 10, static_cast<uint32_t>(head.size()));
+  WriteDibHeader(image, head.data() + kFileHeader);
+  if (rle) {
+    Put32(head.data() + kFileHeader + 16, image.bpp() == 8 ? kRle8 : kRle4);
+    Put32(head.data() + kFileHeader + 20, static_cast<uint32_t>(encoded.size()));
+  }
+
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  if (!file) return Result(Status::kCannotCreate, "cannot create " + path);
+  std::FILE* f = file.get();
+  bool ok = std::fwrite(head.data(), 1, head.size(), f) == head.size();
+  if (rle) {
+    ok = ok && std::fwrite(encoded.data(), 1, encoded.size(), f) == encoded.size();
+  } else {
+    // Rows straight from the picture: its rows already have the DIB padding.
+    const size_t stride = image.stride();
+    for (int y = image.height() - 1; ok && y >= 0; --y) ok = std::fwrite(image.row(y), 1, stride, f) == stride;
+  }
+  const bool closed = std::fclose(file.release()) == 0;
   return ok && closed ? Result::Ok() : Result(Status::kCannotWrite, "cannot write " + path);
 }
 
