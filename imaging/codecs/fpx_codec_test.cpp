@@ -1,0 +1,648 @@
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-memory.h>
+#include <gsf/gsf-outfile-msole.h>
+#include <gsf/gsf-outfile.h>
+#include <gsf/gsf-output-memory.h>
+#include <gsf/gsf-utils.h>
+#include <gtest/gtest.h>
+#include <turbojpeg.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "imaging/codecs/fpx_internal.h"
+#include "imaging/codecs/internal/format_codec.h"
+#include "imaging/ops/resize.h"
+
+namespace imaging::codecs::internal {
+namespace {
+
+std::string TempPath(const std::string& name) {
+  return testing::TempDir() + "fpx_" + std::to_string(getpid()) + "_" + name;
+}
+
+std::vector<uint8_t> Encode(const Image& img, SaveType type = SaveType::kFpx, int quality = 85) {
+  SaveOptions so;
+  so.type = type;
+  so.jpeg_quality = quality;
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(FpxEncode(img, so, &bytes).ok());
+  return bytes;
+}
+
+// A smooth gradient with some noise, so that tiles differ and JPEG has work.
+Image Picture(int w, int h, int bpp, unsigned seed) {
+  Image img;
+  EXPECT_TRUE(Image::Create(w, h, bpp, &img).ok());
+  std::mt19937 rng(seed);
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) {
+      const uint32_t noise = rng() & 0x070707;
+      const uint32_t rgb = (uint32_t(x * 3 & 255) << 16 | uint32_t(y * 2 & 255) << 8 | uint32_t((x + y) & 255)) ^ noise;
+      if (bpp == 8) {
+        img.row(y)[x] = uint8_t(rgb >> 8);
+      } else {
+        img.SetPixelRgb(x, y, rgb);
+      }
+    }
+  img.set_gray(bpp == 8);
+  return img;
+}
+
+void ExpectSamePixels(const Image& a, const Image& b) {
+  ASSERT_EQ(a.width(), b.width());
+  ASSERT_EQ(a.height(), b.height());
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) ASSERT_EQ(a.PixelRgb(x, y), b.PixelRgb(x, y)) << x << "," << y;
+}
+
+double Psnr(const Image& a, const Image& b) {
+  double sum = 0;
+  for (int y = 0; y < a.height(); ++y)
+    for (int x = 0; x < a.width(); ++x) {
+      const uint32_t p = a.PixelRgb(x, y), q = b.PixelRgb(x, y);
+      for (int s = 0; s < 24; s += 8) {
+        const double d = double((p >> s) & 255) - double((q >> s) & 255);
+        sum += d * d;
+      }
+    }
+  const double mse = sum / (3.0 * a.width() * a.height());
+  return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
+}
+
+uint32_t Le32(const uint8_t* p) { return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24; }
+
+void Put32(std::vector<uint8_t>* v, uint32_t x) {
+  for (int s = 0; s < 32; s += 8) v->push_back(uint8_t(x >> s));
+}
+
+// ---- libgsf helpers: reading a written file's storage, building others --
+
+struct Unref {
+  void operator()(void* p) const { g_object_unref(p); }
+};
+using Infile = std::unique_ptr<GsfInfile, Unref>;
+using Input = std::unique_ptr<GsfInput, Unref>;
+
+Infile OpenCompound(const std::vector<uint8_t>& bytes) {
+  gsf_init();
+  Input in(gsf_input_memory_new(bytes.data(), gsf_off_t(bytes.size()), FALSE));
+  return Infile(gsf_infile_msole_new(in.get(), nullptr));
+}
+
+std::set<std::string> ChildNames(GsfInfile* dir) {
+  std::set<std::string> names;
+  for (int i = 0; i < gsf_infile_num_children(dir); ++i) names.insert(gsf_infile_name_by_index(dir, i));
+  return names;
+}
+
+std::vector<uint8_t> StreamBytes(GsfInfile* dir, const char* name) {
+  Input s(gsf_infile_child_by_name(dir, name));
+  if (!s) return {};
+  std::vector<uint8_t> b(size_t(gsf_input_size(s.get())));
+  if (!b.empty()) {
+    EXPECT_NE(gsf_input_read(s.get(), b.size(), b.data()), nullptr);
+  }
+  return b;
+}
+
+// One node of a compound file to build: a stream, or a storage (children).
+struct Node {
+  std::string name;
+  std::vector<uint8_t> bytes;
+  std::vector<Node> children;
+  bool storage = false;
+};
+
+Node Stream(std::string name, std::vector<uint8_t> bytes) { return Node{std::move(name), std::move(bytes), {}, false}; }
+Node Storage(std::string name, std::vector<Node> children) { return Node{std::move(name), {}, std::move(children), true}; }
+
+void WriteNodes(GsfOutfile* dir, const std::vector<Node>& nodes) {
+  for (const Node& n : nodes) {
+    GsfOutput* child = gsf_outfile_new_child(dir, n.name.c_str(), n.storage);
+    ASSERT_NE(child, nullptr);
+    if (n.storage) {
+      WriteNodes(GSF_OUTFILE(child), n.children);
+    } else if (!n.bytes.empty()) {
+      ASSERT_TRUE(gsf_output_write(child, n.bytes.size(), n.bytes.data()));
+    }
+    gsf_output_close(child);
+    g_object_unref(child);
+  }
+}
+
+std::vector<uint8_t> BuildCompound(const std::vector<Node>& nodes) {
+  gsf_init();
+  GsfOutput* sink = gsf_output_memory_new();
+  GsfOutfile* root = gsf_outfile_msole_new(sink);
+  WriteNodes(root, nodes);
+  gsf_output_close(GSF_OUTPUT(root));
+  g_object_unref(root);
+  const guint8* p = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink));
+  std::vector<uint8_t> bytes(p, p + gsf_output_size(sink));
+  g_object_unref(sink);
+  return bytes;
+}
+
+// A tile table entry and a level of a hand-made FlashPix file.
+struct Tile {
+  uint32_t offset, length, type, subtype;
+};
+
+std::vector<uint8_t> LevelHeader(uint32_t w, uint32_t h, uint32_t channels, const std::vector<Tile>& tiles,
+                                 uint32_t tile_count = ~0u) {
+  std::vector<uint8_t> b;
+  for (uint32_t v : {36u, w, h, tile_count == ~0u ? uint32_t(tiles.size()) : tile_count, 64u, 64u, channels, 36u, 16u})
+    Put32(&b, v);
+  for (const Tile& t : tiles)
+    for (uint32_t v : {t.offset, t.length, t.type, t.subtype}) Put32(&b, v);
+  return b;
+}
+
+struct HandLevel {
+  uint32_t width, height, channels;
+  std::vector<Tile> tiles;
+  std::vector<uint8_t> data;
+  uint32_t tile_count = ~0u;
+};
+
+std::vector<uint8_t> ContentsSet(const std::vector<HandLevel>& levels, const std::vector<uint8_t>& tables = {}) {
+  PropertySetWriter w;
+  w.AddUi4(kPidLevelCount, uint32_t(levels.size()));
+  for (size_t i = 0; i < levels.size(); ++i) {
+    std::vector<uint8_t> colour;
+    Put32(&colour, levels[i].channels);
+    for (uint32_t c = 0; c < levels[i].channels; ++c)
+      Put32(&colour, ((levels[i].channels == 1 ? kColourSpaceMono : kColourSpaceRgb) << 16) | c);
+    w.AddUi4(PidLevel(int(i), kLevelWidth), levels[i].width);
+    w.AddUi4(PidLevel(int(i), kLevelHeight), levels[i].height);
+    w.AddBlob(PidLevel(int(i), kLevelColour), colour);
+  }
+  if (!tables.empty()) w.AddBlob(PidJpegTables(1), tables);
+  return w.Build(kFpxImageContentsFmtid);
+}
+
+std::vector<uint8_t> HandMadeFpx(const std::vector<HandLevel>& levels, const std::vector<uint8_t>& contents) {
+  std::vector<Node> root{Stream(kImageContentsName, contents)};
+  for (size_t i = 0; i < levels.size(); ++i)
+    root.push_back(Storage(StorageNameOfLevel(int(i)),
+                           {Stream("Subimage 0000 Header", LevelHeader(levels[i].width, levels[i].height,
+                                                                       levels[i].channels, levels[i].tiles,
+                                                                       levels[i].tile_count)),
+                            Stream("Subimage 0000 Data", levels[i].data)}));
+  return BuildCompound(root);
+}
+
+std::vector<uint8_t> HandMadeFpx(const std::vector<HandLevel>& levels) {
+  return HandMadeFpx(levels, ContentsSet(levels));
+}
+
+// An uncompressed 64 x 64 RGB tile of one colour, stored as raw bytes.
+std::vector<uint8_t> RawTile(uint8_t r, uint8_t g, uint8_t b) {
+  std::vector<uint8_t> t;
+  for (int i = 0; i < 64 * 64; ++i) t.insert(t.end(), {r, g, b});
+  return t;
+}
+
+// ---- Round trips ---------------------------------------------------------
+
+TEST(FpxCodec, UncompressedRoundTripIsExactAtEverySize) {
+  for (int bpp : {24, 8})
+    for (auto [w, h] : {std::pair{1, 1}, {64, 64}, {65, 63}, {130, 70}, {200, 129}}) {
+      SCOPED_TRACE(testing::Message() << "bpp " << bpp << " " << w << "x" << h);
+      const Image img = Picture(w, h, bpp, unsigned(w * 7 + h));
+      const std::vector<uint8_t> bytes = Encode(img);
+      ASSERT_TRUE(FpxCodec().sniff(bytes.data(), bytes.size()));
+      EXPECT_EQ(DetectFormat(bytes.data(), bytes.size()), FileFormat::kFpx);
+      FileInfo info;
+      ASSERT_TRUE(FpxCodec().read_info(bytes.data(), bytes.size(), 0, &info).ok());
+      EXPECT_EQ(info.format, FileFormat::kFpx);
+      EXPECT_EQ(info.width, w);
+      EXPECT_EQ(info.height, h);
+      EXPECT_EQ(info.bpp, bpp);
+      EXPECT_EQ(info.gray, bpp == 8);
+      Image back;
+      ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
+      EXPECT_EQ(back.bpp(), bpp);
+      EXPECT_EQ(back.gray(), bpp == 8);
+      ExpectSamePixels(img, back);
+    }
+}
+
+TEST(FpxCodec, OtherDepthsAreStoredAsColourThroughTheDispatcher) {
+  // A 4-bit colour palette picture and a 32-bit picture come back as 24 bits
+  // with the same colours; the save goes through the atomic dispatcher.
+  Image pal;
+  ASSERT_TRUE(Image::Create(70, 20, 4, &pal).ok());
+  for (size_t i = 0; i < pal.palette().size(); ++i) pal.palette()[i] = PaletteEntry{uint8_t(i * 16), 40, uint8_t(255 - i), 0};
+  for (int y = 0; y < 20; ++y)
+    for (size_t i = 0; i < 35; ++i) pal.row(y)[i] = uint8_t(y * 17 + i);
+  Image wide = Picture(33, 90, 32, 4);
+  for (const Image* img : {&pal, &wide}) {
+    const std::string path = TempPath("depth.fpx");
+    SaveOptions so;
+    so.type = SaveType::kFpx;
+    ASSERT_TRUE(Save(*img, path, so).ok());
+    Image back;
+    ASSERT_TRUE(Load(path, {}, &back).ok());
+    std::remove(path.c_str());
+    EXPECT_EQ(back.bpp(), 24);
+    ExpectSamePixels(*img, back);
+  }
+  EXPECT_EQ(FormatOfSaveType(SaveType::kFpxJpeg), FileFormat::kFpx);
+}
+
+TEST(FpxCodec, JpegTilesStayCloseAndShareTheirTables) {
+  for (int bpp : {24, 8}) {
+    SCOPED_TRACE(bpp);
+    const Image img = Picture(150, 100, bpp, 11);
+    const std::vector<uint8_t> raw = Encode(img, SaveType::kFpx);
+    const std::vector<uint8_t> good = Encode(img, SaveType::kFpxJpeg, 95);
+    const std::vector<uint8_t> poor = Encode(img, SaveType::kFpxJpeg, 20);
+    EXPECT_LT(good.size(), raw.size());
+    EXPECT_LT(poor.size(), good.size());
+    Image back;
+    ASSERT_TRUE(FpxCodec().load(good.data(), good.size(), {}, &back).ok());
+    ASSERT_EQ(back.width(), 150);
+    EXPECT_EQ(back.bpp(), bpp);
+    EXPECT_GT(Psnr(img, back), 34.0);
+    ASSERT_TRUE(FpxCodec().load(poor.data(), poor.size(), {}, &back).ok());
+    EXPECT_GT(Psnr(img, back), 24.0);
+
+    // Every tile of the full level is a JPEG tile pointing at table set 1,
+    // which the image contents carry.
+    Infile ole = OpenCompound(good);
+    ASSERT_TRUE(ole);
+    PropertyMap contents;
+    const std::vector<uint8_t> set = StreamBytes(ole.get(), kImageContentsName);
+    ASSERT_TRUE(ParsePropertySet(set.data(), set.size(), &contents).ok());
+    ASSERT_TRUE(contents.count(PidJpegTables(1)));
+    const std::vector<uint8_t>& tables = contents[PidJpegTables(1)].bytes;
+    ASSERT_GE(tables.size(), 4u);
+    EXPECT_EQ(tables[0], 0xFF);
+    EXPECT_EQ(tables[1], 0xD8);
+    Input level(gsf_infile_child_by_name(ole.get(), StorageNameOfLevel(0).c_str()));
+    ASSERT_TRUE(level && GSF_IS_INFILE(level.get()));
+    const std::vector<uint8_t> header = StreamBytes(GSF_INFILE(level.get()), "Subimage 0000 Header");
+    ASSERT_EQ(header.size(), 36u + 6 * 16);
+    for (int t = 0; t < 6; ++t) {
+      EXPECT_EQ(Le32(&header[36 + 16 * t + 8]), kTileJpeg);
+      EXPECT_EQ(Le32(&header[36 + 16 * t + 12]) >> 24, 1u);
+    }
+  }
+}
+
+TEST(FpxCodec, UniformTilesBecomeSingleColourTiles) {
+  Image img;
+  ASSERT_TRUE(Image::Create(100, 64, 24, &img).ok());
+  for (int y = 0; y < 64; ++y)
+    for (int x = 0; x < 100; ++x) img.SetPixelRgb(x, y, x < 64 ? 0x123456 : uint32_t(x * 0x010203));
+  for (SaveType type : {SaveType::kFpx, SaveType::kFpxJpeg}) {
+    const std::vector<uint8_t> bytes = Encode(img, type);
+    Infile ole = OpenCompound(bytes);
+    ASSERT_TRUE(ole);
+    Input level(gsf_infile_child_by_name(ole.get(), StorageNameOfLevel(0).c_str()));
+    ASSERT_TRUE(level);
+    const std::vector<uint8_t> header = StreamBytes(GSF_INFILE(level.get()), "Subimage 0000 Header");
+    ASSERT_EQ(header.size(), 36u + 2 * 16);
+    EXPECT_EQ(Le32(&header[36 + 8]), kTileSingleColour);
+    EXPECT_EQ(Le32(&header[36 + 12]) & 0xFFFFFF, 0x563412u);  // R, G, B in bytes 0, 1, 2
+    EXPECT_EQ(Le32(&header[36 + 16 + 8]), type == SaveType::kFpx ? kTileUncompressed : kTileJpeg);
+    Image back;
+    ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
+    EXPECT_EQ(back.PixelRgb(0, 0), 0x123456u);
+    EXPECT_EQ(back.PixelRgb(63, 63), 0x123456u);
+  }
+}
+
+// ---- Storage layout and levels -------------------------------------------
+
+TEST(FpxCodec, WrittenStorageHoldsTheExpectedStreamsAndLevels) {
+  const Image img = Picture(300, 100, 24, 5);
+  const std::vector<uint8_t> bytes = Encode(img);
+  Infile ole = OpenCompound(bytes);
+  ASSERT_TRUE(ole);
+  guint8 clsid[16];
+  ASSERT_TRUE(gsf_infile_msole_get_class_id(GSF_INFILE_MSOLE(ole.get()), clsid));
+  EXPECT_EQ(std::memcmp(clsid, kFpxImageClsid, 16), 0);
+  // 300x100, 150x50, 75x25, 38x13: the last one fits in one tile.
+  const std::set<std::string> expected{kSummaryInformationName, kImageContentsName, "Data Object Store 000001",
+                                       "Resolution 0000", "Resolution 0001", "Resolution 0002", "Resolution 0003"};
+  EXPECT_EQ(ChildNames(ole.get()), expected);
+  const int sizes[4][2] = {{300, 100}, {150, 50}, {75, 25}, {38, 13}};
+  PropertyMap contents;
+  const std::vector<uint8_t> set = StreamBytes(ole.get(), kImageContentsName);
+  ASSERT_TRUE(ParsePropertySet(set.data(), set.size(), &contents).ok());
+  EXPECT_EQ(contents[kPidLevelCount].number, 4u);
+  EXPECT_EQ(contents[kPidWidth].number, 300u);
+  EXPECT_EQ(contents[kPidHeight].number, 100u);
+  for (int i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    Input level(gsf_infile_child_by_name(ole.get(), StorageNameOfLevel(i).c_str()));
+    ASSERT_TRUE(level && GSF_IS_INFILE(level.get()));
+    EXPECT_EQ(ChildNames(GSF_INFILE(level.get())),
+              (std::set<std::string>{"Subimage 0000 Header", "Subimage 0000 Data"}));
+    const std::vector<uint8_t> h = StreamBytes(GSF_INFILE(level.get()), "Subimage 0000 Header");
+    ASSERT_GE(h.size(), 36u);
+    EXPECT_EQ(Le32(&h[4]), uint32_t(sizes[i][0]));
+    EXPECT_EQ(Le32(&h[8]), uint32_t(sizes[i][1]));
+    const uint32_t tiles = uint32_t((sizes[i][0] + 63) / 64 * ((sizes[i][1] + 63) / 64));
+    EXPECT_EQ(Le32(&h[12]), tiles);
+    EXPECT_EQ(h.size(), 36u + 16 * tiles);
+    EXPECT_EQ(contents[PidLevel(i, kLevelWidth)].number, uint32_t(sizes[i][0]));
+    EXPECT_EQ(contents[PidLevel(i, kLevelHeight)].number, uint32_t(sizes[i][1]));
+    // Raw tiles: the data stream is one full tile per non-uniform tile.
+    const std::vector<uint8_t> data = StreamBytes(GSF_INFILE(level.get()), "Subimage 0000 Data");
+    EXPECT_EQ(data.size(), size_t(tiles) * 64 * 64 * 3);
+  }
+  // A picture that fits in one tile has one level.
+  const std::vector<uint8_t> one = Encode(Picture(64, 10, 24, 1));
+  Infile small = OpenCompound(one);
+  ASSERT_TRUE(small);
+  EXPECT_EQ(ChildNames(small.get()).count("Resolution 0001"), 0u);
+}
+
+TEST(FpxCodec, BoundedLoadPicksTheSmallestCoveringLevel) {
+  const Image img = Picture(300, 100, 24, 5);
+  const std::vector<uint8_t> bytes = Encode(img);
+  struct Case {
+    int max_w, max_h, level_w, level_h;
+  } cases[] = {{40, 40, 75, 25},      // fit 40x13: 38x13 is too narrow
+               {38, 0, 38, 13},       // exactly the smallest level
+               {150, 150, 150, 50},   // exactly a level
+               {151, 1000, 300, 100}, // just above a level: the next larger one
+               {0, 0, 300, 100},      // no bound
+               {1000, 1000, 300, 100}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.max_w << "x" << c.max_h);
+    LoadOptions lo;
+    lo.max_width = c.max_w;
+    lo.max_height = c.max_h;
+    Image level;
+    ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), lo, &level).ok());
+    EXPECT_EQ(level.width(), c.level_w);
+    EXPECT_EQ(level.height(), c.level_h);
+  }
+  // The reduced levels are averages of the picture, not a crop of it.
+  LoadOptions lo;
+  lo.max_width = 75;
+  Image quarter, reference;
+  ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), lo, &quarter).ok());
+  ASSERT_EQ(quarter.width(), 75);
+  ASSERT_TRUE(ops::ResizeImage(img, &reference, 75, 25, ops::ResizeFilter::kArea).ok());
+  EXPECT_GT(Psnr(reference, quarter), 30.0);
+
+  // Through the dispatcher the level is then fitted to the bound.
+  const std::string path = TempPath("bounded.fpx");
+  {
+    std::ofstream f(path, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+  }
+  Image fitted;
+  LoadOptions bound;
+  bound.max_width = bound.max_height = 40;
+  ASSERT_TRUE(Load(path, bound, &fitted).ok());
+  std::remove(path.c_str());
+  EXPECT_EQ(fitted.width(), 40);
+  EXPECT_EQ(fitted.height(), 13);
+}
+
+TEST(FpxCodec, CommentAndResolutionRoundTrip) {
+  Image img = Picture(80, 50, 24, 2);
+  img.set_dpi(300, 150);
+  img.set_comment("富士山 from the ferry");
+  std::vector<uint8_t> bytes = Encode(img);
+  FileInfo info;
+  ASSERT_TRUE(FpxCodec().read_info(bytes.data(), bytes.size(), 0, &info).ok());
+  EXPECT_EQ(info.dpi_x, 300);
+  EXPECT_EQ(info.dpi_y, 150);
+  Image back;
+  ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
+  EXPECT_EQ(back.dpi_x(), 300);
+  EXPECT_EQ(back.dpi_y(), 150);
+  EXPECT_EQ(back.comment(), "富士山 from the ferry");
+
+  // The save option's comment wins over the picture's; no resolution stays 0.
+  img.set_dpi(0, 0);
+  SaveOptions so;
+  so.type = SaveType::kFpxJpeg;
+  so.comment = "override";
+  ASSERT_TRUE(FpxEncode(img, so, &bytes).ok());
+  ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
+  EXPECT_EQ(back.comment(), "override");
+  EXPECT_EQ(back.dpi_x(), 0);
+  EXPECT_EQ(back.dpi_y(), 0);
+}
+
+TEST(FpxCodec, CommentInAnotherCodePageIsConverted) {
+  // A summary information written by another program: code page 1252 and
+  // an accented comment.
+  PropertySetWriter summary;
+  summary.AddI2(1, 1252);
+  summary.AddString(6, "caf\xE9");
+  HandLevel level{64, 64, 3, {{0, 0, kTileSingleColour, 0x00FF00}}, {}};
+  std::vector<uint8_t> bytes = BuildCompound(
+      {Stream(kImageContentsName, ContentsSet({level})),
+       Stream(kSummaryInformationName, summary.Build(kSummaryInformationFmtid)),
+       Storage(StorageNameOfLevel(0),
+               {Stream("Subimage 0000 Header", LevelHeader(64, 64, 3, level.tiles)), Stream("Subimage 0000 Data", {})})});
+  Image back;
+  ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
+  EXPECT_EQ(back.comment(), "caf\xC3\xA9");
+  EXPECT_EQ(back.PixelRgb(10, 10), 0x00FF00u);
+}
+
+// ---- Files from elsewhere --------------------------------------------------
+
+TEST(FpxCodec, ReadsLevelsInAnyOrderCutTilesAndOwnJpegTables) {
+  // Level 0 is the small one here; the larger level is the picture.  Its
+  // right tile is stored cut to the picture's edge; the small level is one
+  // JPEG tile with its own tables.
+  HandLevel big{70, 40, 3, {}, {}};
+  std::vector<uint8_t> left = RawTile(200, 10, 20);
+  big.data = left;
+  std::vector<uint8_t> cut;
+  for (int i = 0; i < 6 * 40; ++i) cut.insert(cut.end(), {5, 6, 7});
+  big.data.insert(big.data.end(), cut.begin(), cut.end());
+  big.tiles = {{0, uint32_t(left.size()), kTileUncompressed, 0}, {uint32_t(left.size()), uint32_t(cut.size()), 0, 0}};
+
+  std::vector<uint8_t> rgb = RawTile(30, 60, 90);
+  tjhandle tj = tjInitCompress();
+  unsigned char* jpeg = nullptr;
+  unsigned long jpeg_size = 0;
+  ASSERT_EQ(tjCompress2(tj, rgb.data(), 64, 64 * 3, 64, TJPF_RGB, &jpeg, &jpeg_size, TJSAMP_444, 95, 0), 0);
+  tjDestroy(tj);
+  HandLevel small{35, 20, 3, {{0, uint32_t(jpeg_size), kTileJpeg, 0x00011100}}, {jpeg, jpeg + jpeg_size}};
+  tjFree(jpeg);
+
+  const std::vector<uint8_t> bytes = HandMadeFpx({small, big});
+  FileInfo info;
+  ASSERT_TRUE(FpxCodec().read_info(bytes.data(), bytes.size(), 0, &info).ok());
+  EXPECT_EQ(info.width, 70);
+  EXPECT_EQ(info.height, 40);
+  Image back;
+  ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
+  ASSERT_EQ(back.width(), 70);
+  EXPECT_EQ(back.PixelRgb(0, 0), 0xC80A14u);
+  EXPECT_EQ(back.PixelRgb(63, 39), 0xC80A14u);
+  EXPECT_EQ(back.PixelRgb(64, 0), 0x050607u);
+  EXPECT_EQ(back.PixelRgb(69, 39), 0x050607u);
+  LoadOptions lo;
+  lo.max_width = 30;
+  ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), lo, &back).ok());
+  ASSERT_EQ(back.width(), 35);
+  const uint32_t p = back.PixelRgb(17, 10);
+  EXPECT_NEAR(int(p >> 16), 30, 3);
+  EXPECT_NEAR(int(p >> 8 & 255), 60, 3);
+  EXPECT_NEAR(int(p & 255), 90, 3);
+}
+
+TEST(FpxCodec, OtherCompoundFilesAreNotTaken) {
+  const std::vector<uint8_t> word = BuildCompound(
+      {Stream("WordDocument", std::vector<uint8_t>(5000, 0x41)), Stream(kSummaryInformationName, std::vector<uint8_t>(200, 0))});
+  ASSERT_EQ(word.size() % 512, 0u);
+  EXPECT_FALSE(FpxCodec().sniff(word.data(), word.size()));
+  EXPECT_EQ(DetectFormat(word.data(), word.size()), FileFormat::kUnknown);
+  Image back;
+  EXPECT_EQ(FpxCodec().load(word.data(), word.size(), {}, &back).code(), Status::kBadFile);
+  EXPECT_EQ(LoadMemory(word.data(), word.size(), {}, &back).code(), Status::kBadFile);
+  // A storage (not a stream) under the image contents name is not enough.
+  const std::vector<uint8_t> odd = BuildCompound({Storage(kImageContentsName, {Stream("x", {1, 2, 3})})});
+  EXPECT_FALSE(FpxCodec().sniff(odd.data(), odd.size()));
+  EXPECT_EQ(FpxCodec().load(odd.data(), odd.size(), {}, &back).code(), Status::kBadFile);
+  // Nor is the signature alone.
+  std::vector<uint8_t> sig(1024, 0);
+  std::memcpy(sig.data(), "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8);
+  EXPECT_FALSE(FpxCodec().sniff(sig.data(), sig.size()));
+  EXPECT_TRUE(back.empty());
+}
+
+// ---- Damage ------------------------------------------------------------------
+
+TEST(FpxCodec, TruncatedFilesAreBrokenOnceRecognisable) {
+  // libgsf puts the directory near the end of the file.  A file cut before
+  // its directory cannot be told from any other damaged compound file; one
+  // cut after it is still recognised and reported as broken.
+  const std::vector<uint8_t> bytes = Encode(Picture(200, 150, 24, 9));
+  std::vector<uint8_t> name(32, 0);
+  for (size_t i = 0; i < std::strlen(kImageContentsName); ++i) name[2 * i] = uint8_t(kImageContentsName[i]);
+  const size_t directory = size_t(std::search(bytes.begin(), bytes.end(), name.begin(), name.end()) - bytes.begin());
+  ASSERT_LT(directory, bytes.size());
+  ASSERT_GT(directory, bytes.size() / 2);
+  Image back;
+  for (size_t cut : {size_t{8}, size_t{600}, size_t{4096}, bytes.size() / 2, directory + 100, bytes.size() - 512,
+                     bytes.size() - 1}) {
+    SCOPED_TRACE(cut);
+    const bool recognisable = cut >= directory + 128;
+    EXPECT_EQ(FpxCodec().sniff(bytes.data(), cut), recognisable);
+    EXPECT_EQ(FpxCodec().load(bytes.data(), cut, {}, &back).code(), recognisable ? Status::kBroken : Status::kBadFile);
+    EXPECT_EQ(LoadMemory(bytes.data(), cut, {}, &back).code(), recognisable ? Status::kBroken : Status::kBadFile);
+  }
+  EXPECT_TRUE(back.empty());
+}
+
+TEST(FpxCodec, MalformedContentGivesErrorCodes) {
+  const HandLevel good{70, 40, 3, {{0, 64 * 64 * 3, 0, 0}, {0, 64 * 64 * 3, 0, 0}}, RawTile(1, 2, 3)};
+  const std::vector<uint8_t> sound = HandMadeFpx({good});
+  Image back;
+  ASSERT_TRUE(FpxCodec().load(sound.data(), sound.size(), {}, &back).ok());
+  EXPECT_EQ(back.PixelRgb(69, 39), 0x010203u);
+
+  auto expect = [&](const std::vector<uint8_t>& bytes, Status status, const char* what) {
+    SCOPED_TRACE(what);
+    Image img;
+    EXPECT_EQ(FpxCodec().load(bytes.data(), bytes.size(), {}, &img).code(), status);
+    EXPECT_TRUE(img.empty());
+  };
+  HandLevel l = good;
+  l.tiles[1].offset = 100;  // tile runs past the data stream
+  expect(HandMadeFpx({l}), Status::kBroken, "tile past the data");
+  l = good;
+  l.tiles[1].offset = 0xFFFFFFF0u;
+  expect(HandMadeFpx({l}), Status::kBroken, "offset wraps");
+  l = good;
+  l.tiles[1].length = 100;
+  expect(HandMadeFpx({l}), Status::kBroken, "raw tile too short");
+  l = good;
+  l.tile_count = 3;
+  expect(HandMadeFpx({l}), Status::kBroken, "tile count does not match the size");
+  l = good;
+  l.tiles.pop_back();
+  l.tile_count = 2;
+  expect(HandMadeFpx({l}), Status::kBroken, "tile table cut short");
+  l = good;
+  l.width = 70000;
+  expect(HandMadeFpx({l}), Status::kMemory, "absurd width");
+  l = good;
+  l.width = l.height = 60000;
+  l.tile_count = 938 * 938;
+  expect(HandMadeFpx({l}), Status::kBroken, "huge level without its tile table");
+  l = good;
+  l.tiles[0].type = 7;
+  expect(HandMadeFpx({l}), Status::kUnsupported, "unknown tile compression");
+  l = good;
+  l.channels = 5;
+  expect(HandMadeFpx({l}), Status::kUnsupported, "five channels");
+  l = good;
+  l.tiles[0] = {0, 100, kTileJpeg, 0x03000000};
+  expect(HandMadeFpx({l}), Status::kBroken, "JPEG tables that are not there");
+  l = good;
+  l.tiles[0] = {0, 100, kTileJpeg, 0};
+  expect(HandMadeFpx({l}), Status::kBroken, "JPEG tile that is not JPEG");
+
+  std::vector<uint8_t> contents = ContentsSet({good});
+  contents[0] = 0;
+  expect(HandMadeFpx({good}, contents), Status::kBroken, "property set without byte-order mark");
+  contents = ContentsSet({good});
+  contents[44] = 0xF0;  // section offset past the stream
+  expect(HandMadeFpx({good}, contents), Status::kBroken, "section outside the stream");
+  contents = ContentsSet({good});
+  contents[48 + 12] = 0xFF;  // first property's offset past the section
+  contents[48 + 13] = 0xFF;
+  expect(HandMadeFpx({good}, contents), Status::kBroken, "property outside the section");
+  expect(BuildCompound({Stream(kImageContentsName, ContentsSet({good}))}), Status::kBroken, "no resolution level");
+  expect(BuildCompound({Stream(kImageContentsName, ContentsSet({good})),
+                        Storage(StorageNameOfLevel(0), {Stream("Subimage 0000 Header", LevelHeader(70, 40, 3, good.tiles))})}),
+         Status::kBroken, "no data stream");
+}
+
+TEST(FpxCodec, MutatedFilesFailCleanly) {
+  // Random byte damage anywhere, the compound file structure included:
+  // every load either succeeds or returns one of the file error codes.
+  const std::vector<uint8_t> files[] = {Encode(Picture(130, 70, 24, 1)),
+                                        Encode(Picture(90, 70, 8, 2), SaveType::kFpxJpeg)};
+  std::mt19937 rng(1234);
+  int failures = 0;
+  for (const std::vector<uint8_t>& original : files)
+    for (int round = 0; round < 150; ++round) {
+      std::vector<uint8_t> bytes = original;
+      const int hits = 1 + int(rng() % 8);
+      for (int i = 0; i < hits; ++i) bytes[rng() % bytes.size()] = uint8_t(rng());
+      Image img;
+      FileInfo info;
+      (void)FpxCodec().read_info(bytes.data(), bytes.size(), 0, &info);
+      const Status s = FpxCodec().load(bytes.data(), bytes.size(), {}, &img).code();
+      if (s != Status::kOk) {
+        ++failures;
+        EXPECT_TRUE(s == Status::kBroken || s == Status::kBadFile || s == Status::kMemory || s == Status::kUnsupported)
+            << int(s);
+        EXPECT_TRUE(img.empty());
+      } else {
+        EXPECT_GT(img.width(), 0);
+      }
+    }
+  EXPECT_GT(failures, 0);
+}
+
+}  // namespace
+}  // namespace imaging::codecs::internal
