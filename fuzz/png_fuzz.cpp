@@ -1,0 +1,15 @@
+// libFuzzer target: the PNG reader's header read and full decode on memory.
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/codecs/internal/format_codec.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace imaging::codecs;
+  const internal::FormatCodec& codec = internal::PngCodec();
+  FileInfo info;
+  (void)codec.read_info(data, size, 0, &info);
+  imaging::Image img;
+  (void)codec.load(data, size, LoadOptions{}, &img);
+  return 0;
+}
