@@ -208,8 +208,18 @@ FileFormat FormatOfSaveType(SaveType type) {
   return FileFormat::kUnknown;
 }
 
-Result ExifThumbnail(const std::string&, Image*) {
-  return Result(Status::kNotFound, "no EXIF thumbnail reader yet");
+Result ExifThumbnail(const std::string& path, Image* out) {
+  if (out == nullptr) return Result(Status::kBadValue, "no destination");
+  std::vector<uint8_t> bytes;
+  if (Result r = ReadWholeFile(path, &bytes); !r.ok()) return r;
+  return internal::JpegExifThumbnail(bytes.data(), bytes.size(), out);
+}
+
+Result ReadExifInfo(const std::string& path, ExifInfo* info) {
+  if (info == nullptr) return Result(Status::kBadValue, "no destination");
+  std::vector<uint8_t> bytes;
+  if (Result r = ReadWholeFile(path, &bytes); !r.ok()) return r;
+  return internal::JpegReadExifInfo(bytes.data(), bytes.size(), info);
 }
 
 }  // namespace imaging::codecs

@@ -122,7 +122,28 @@ Result Save(const Image& image, const std::string& path, const SaveOptions& opti
 FileFormat FormatOfSaveType(SaveType type);
 
 // ExifThumbnail() extracts the thumbnail embedded in a JPEG's EXIF block.
-// kNotFound when the file has none.
+// kNotFound when the file has none, kBadFile when it is not a JPEG file.
 Result ExifThumbnail(const std::string& path, Image* out);
+
+// What a JPEG file's EXIF block says, as far as it says it.
+struct ExifInfo {
+  int width = 0;               // the main picture, from its frame header
+  int height = 0;
+  bool has_thumbnail = false;  // a decodable JPEG thumbnail is embedded
+  int thumb_width = 0;         // 0 without a thumbnail
+  int thumb_height = 0;
+  std::string date_taken;      // "YYYY:MM:DD HH:MM:SS" (DateTimeOriginal, else DateTime)
+  std::string maker;           // Make
+  std::string model;           // Model
+  int orientation = 0;         // 1 (upright) to 8 as EXIF numbers them; 0 when absent
+  int dpi_x = 0;               // XResolution/YResolution in dots per inch; 0 when absent
+  int dpi_y = 0;
+};
+
+// ReadExifInfo() reads the EXIF block of a JPEG file without decoding its
+// pixels.  kNotFound when the JPEG has no EXIF block, kBadFile when the file
+// is not JPEG, kBroken when its header is truncated.  Text fields are the
+// file's bytes with trailing NULs and spaces cut.
+Result ReadExifInfo(const std::string& path, ExifInfo* info);
 
 }  // namespace imaging::codecs

@@ -40,4 +40,9 @@ const FormatCodec& TiffCodec();
 const FormatCodec& Jp2Codec();   // JP2 files and J2K/JPC code streams
 const FormatCodec& FpxCodec();
 
+// EXIF of JPEG data (jpeg_exif.cpp), behind ExifThumbnail() and
+// ReadExifInfo().
+Result JpegExifThumbnail(const uint8_t* data, size_t size, Image* out);
+Result JpegReadExifInfo(const uint8_t* data, size_t size, ExifInfo* info);
+
 }  // namespace imaging::codecs::internal

@@ -1,0 +1,206 @@
+// JPEG decoding with libjpeg-turbo from memory.  Colour pictures are decoded
+// straight into the picture's B,G,R rows; CMYK and YCCK pictures go through
+// a row buffer and are multiplied out to RGB.  Bounded loads pick a DCT scale
+// (or the EXIF thumbnail) so that the dispatcher's final fit only has a
+// little left to do.
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "imaging/codecs/jpeg_internal.h"
+
+namespace imaging::codecs::internal {
+namespace {
+
+// The size the dispatcher fits a `width` x `height` picture to; false when
+// there is no bound or the picture already fits.
+bool FittedSize(int width, int height, int max_width, int max_height, int64_t* fit_w, int64_t* fit_h) {
+  if ((max_width <= 0 && max_height <= 0) || width <= 0 || height <= 0) return false;
+  const double sx = max_width > 0 ? static_cast<double>(max_width) / width : 1e9;
+  const double sy = max_height > 0 ? static_cast<double>(max_height) / height : 1e9;
+  const double s = std::min(sx, sy);
+  if (s >= 1.0) return false;
+  *fit_w = std::max<int64_t>(1, static_cast<int64_t>(width * s + 0.5));
+  *fit_h = std::max<int64_t>(1, static_cast<int64_t>(height * s + 0.5));
+  return true;
+}
+
+// All COM markers, in file order, with trailing NULs cut.
+std::string CommentOf(const jpeg_decompress_struct& cinfo) {
+  std::string text;
+  for (const jpeg_marker_struct* m = cinfo.marker_list; m != nullptr; m = m->next)
+    if (m->marker == JPEG_COM) text.append(reinterpret_cast<const char*>(m->data), m->data_length);
+  while (!text.empty() && text.back() == '\0') text.pop_back();
+  return text;
+}
+
+// Resolution from the JFIF density, or else from the EXIF block.
+void ResolutionOf(const jpeg_decompress_struct& cinfo, int* dpi_x, int* dpi_y) {
+  *dpi_x = *dpi_y = 0;
+  if (cinfo.saw_JFIF_marker && cinfo.X_density > 0 && cinfo.Y_density > 0) {
+    if (cinfo.density_unit == 1) {
+      *dpi_x = cinfo.X_density;
+      *dpi_y = cinfo.Y_density;
+      return;
+    }
+    if (cinfo.density_unit == 2) {  // dots per centimetre
+      *dpi_x = static_cast<int>(std::lround(cinfo.X_density * 2.54));
+      *dpi_y = static_cast<int>(std::lround(cinfo.Y_density * 2.54));
+      return;
+    }
+  }
+  if (const jpeg_marker_struct* m = JpegExifMarker(cinfo)) {
+    ExifInfo exif;
+    if (JpegParseExif(m->data, m->data_length, &exif, nullptr) && exif.dpi_x > 0 && exif.dpi_y > 0) {
+      *dpi_x = exif.dpi_x;
+      *dpi_y = exif.dpi_y;
+    }
+  }
+}
+
+// The EXIF thumbnail, when it covers the fitted size and has the main
+// picture's shape (a letter-boxed thumbnail would show bars).
+bool ThumbnailCovering(const jpeg_decompress_struct& cinfo, const LoadOptions& options, Image* out) {
+  int64_t fit_w = 0, fit_h = 0;
+  const int width = static_cast<int>(cinfo.image_width), height = static_cast<int>(cinfo.image_height);
+  if (!FittedSize(width, height, options.max_width, options.max_height, &fit_w, &fit_h)) return false;
+  const jpeg_marker_struct* m = JpegExifMarker(cinfo);
+  if (m == nullptr) return false;
+  ExifInfo exif;
+  std::string bytes;
+  if (!JpegParseExif(m->data, m->data_length, &exif, &bytes) || bytes.empty()) return false;
+  const auto* thumb = reinterpret_cast<const uint8_t*>(bytes.data());
+  FileInfo info;
+  if (!JpegReadInfo(thumb, bytes.size(), 0, &info).ok()) return false;
+  if (info.width < fit_w || info.height < fit_h) return false;
+  const double aspect = (static_cast<double>(width) / height) / (static_cast<double>(info.width) / info.height);
+  if (std::abs(aspect - 1.0) > 0.02) return false;
+  Image img;
+  if (!JpegLoad(thumb, bytes.size(), LoadOptions{}, &img).ok()) return false;
+  *out = std::move(img);
+  return true;
+}
+
+// CMYK rows to B,G,R.  Adobe writes inverted samples (255 = no ink).
+void CmykToBgr(const uint8_t* src, uint8_t* dst, int width, bool inverted) {
+  for (int x = 0; x < width; ++x, src += 4, dst += 3) {
+    int c = src[0], m = src[1], y = src[2], k = src[3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    dst[0] = static_cast<uint8_t>((y * k + 127) / 255);
+    dst[1] = static_cast<uint8_t>((m * k + 127) / 255);
+    dst[2] = static_cast<uint8_t>((c * k + 127) / 255);
+  }
+}
+
+}  // namespace
+
+int JpegScaleFor(int width, int height, int max_width, int max_height) {
+  int64_t fit_w = 0, fit_h = 0;
+  if (!FittedSize(width, height, max_width, max_height, &fit_w, &fit_h)) return 8;
+  for (int n = 1; n < 8; ++n) {
+    // libjpeg rounds scaled sides up.
+    const int64_t w = (int64_t{width} * n + 7) / 8, h = (int64_t{height} * n + 7) / 8;
+    if (w >= fit_w && h >= fit_h) return n;
+  }
+  return 8;
+}
+
+Result JpegReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
+  if (index != 0) return Result(Status::kBadValue, "JPEG holds one picture");
+  JpegDecoder dec;
+  if (Result r = dec.Open(data, size, true); !r.ok()) return r;
+  FileInfo i;
+  i.format = FileFormat::kJpeg;
+  i.width = static_cast<int>(dec.cinfo.image_width);
+  i.height = static_cast<int>(dec.cinfo.image_height);
+  i.gray = dec.cinfo.num_components == 1;
+  i.bpp = i.gray ? 8 : 24;
+  ResolutionOf(dec.cinfo, &i.dpi_x, &i.dpi_y);
+  *info = i;
+  return Result::Ok();
+}
+
+Result JpegLoad(const uint8_t* data, size_t size, const LoadOptions& options, Image* out) {
+  if (options.image_index != 0) return Result(Status::kBadValue, "JPEG holds one picture");
+  JpegDecoder dec;
+  if (Result r = dec.Open(data, size, true); !r.ok()) return r;
+  jpeg_decompress_struct& ci = dec.cinfo;
+  int dpi_x = 0, dpi_y = 0;
+  ResolutionOf(ci, &dpi_x, &dpi_y);
+
+  if (options.prefer_exif_thumbnail) {
+    Image thumb;
+    if (ThumbnailCovering(ci, options, &thumb)) {
+      thumb.set_comment(CommentOf(ci));
+      thumb.set_dpi(dpi_x, dpi_y);
+      *out = std::move(thumb);
+      return Result::Ok();
+    }
+  }
+
+  int bpp = 24;
+  bool cmyk = false;
+  switch (ci.jpeg_color_space) {
+    case JCS_GRAYSCALE:
+      ci.out_color_space = JCS_GRAYSCALE;
+      bpp = 8;
+      break;
+    case JCS_YCbCr:
+    case JCS_RGB: ci.out_color_space = JCS_EXT_BGR; break;
+    case JCS_CMYK:
+    case JCS_YCCK:
+      ci.out_color_space = JCS_CMYK;
+      cmyk = true;
+      break;
+    default: return Result(Status::kUnsupported, "JPEG colour space not supported");
+  }
+  ci.dct_method = JDCT_ISLOW;
+  ci.scale_num = static_cast<unsigned>(JpegScaleFor(static_cast<int>(ci.image_width), static_cast<int>(ci.image_height),
+                                                    options.max_width, options.max_height));
+  ci.scale_denom = 8;
+  if (!JpegGuarded(dec.err, [&] { jpeg_calc_output_dimensions(&ci); })) return dec.err.Fail("header", Status::kBroken);
+  if (ci.output_width > static_cast<JDIMENSION>(kMaxDimension) ||
+      ci.output_height > static_cast<JDIMENSION>(kMaxDimension))
+    return Result(Status::kMemory, "JPEG picture exceeds the engine's limit");
+
+  Image img;
+  if (Result r = Image::Create(static_cast<int>(ci.output_width), static_cast<int>(ci.output_height), bpp, &img);
+      !r.ok())
+    return r;
+  constexpr int kBatch = 16;
+  std::vector<JSAMPROW> rows(kBatch);
+  std::vector<uint8_t> cmyk_rows;
+  if (cmyk) cmyk_rows.resize(static_cast<size_t>(ci.output_width) * 4 * kBatch);
+  const int height = img.height(), width = img.width();
+  const bool inverted = ci.saw_Adobe_marker != 0;
+  bool complete = false;
+  const bool ok = JpegGuarded(dec.err, [&] {
+    jpeg_start_decompress(&ci);
+    while (ci.output_scanline < ci.output_height) {
+      const int y = static_cast<int>(ci.output_scanline);
+      const int n = std::min(kBatch, height - y);
+      for (int k = 0; k < n; ++k)
+        rows[k] = cmyk ? cmyk_rows.data() + static_cast<size_t>(k) * width * 4 : img.row(y + k);
+      const int got = static_cast<int>(jpeg_read_scanlines(&ci, rows.data(), static_cast<JDIMENSION>(n)));
+      if (got <= 0) return;
+      if (cmyk)
+        for (int k = 0; k < got; ++k) CmykToBgr(rows[k], img.row(y + k), width, inverted);
+    }
+    // The end-of-image marker is not waited for: every row is in.
+    complete = true;
+  });
+  if (!ok) return dec.err.Fail("picture data", Status::kBroken);
+  if (!complete) return Result(Status::kBroken, "JPEG picture data ends early");
+  img.set_gray(bpp == 8);
+  img.set_comment(CommentOf(ci));
+  img.set_dpi(dpi_x, dpi_y);
+  *out = std::move(img);
+  return Result::Ok();
+}
+
+}  // namespace imaging::codecs::internal
