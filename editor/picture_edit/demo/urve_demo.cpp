@@ -1,15 +1,114 @@
-// urve_demo: one editing control in a window, for trying it by hand.
+// urve_demo: one editing control in a window with menus for opening,
+// saving, the view and mouse modes, zoom, selection sizes and undo.
+//
+//   urve_demo [picture]
 #include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLinearGradient>
 #include <QMainWindow>
+#include <QMenuBar>
+#include <QPainter>
+#include <QStatusBar>
+#include <QTemporaryDir>
 
 #include "editor/picture_edit/urve.h"
+
+namespace {
+
+// A picture to work on when none could be opened.
+QImage SamplePicture() {
+  QImage img(640, 480, QImage::Format_RGB888);
+  QPainter p(&img);
+  QLinearGradient g(0, 0, 640, 480);
+  g.setColorAt(0, QColor(30, 90, 200));
+  g.setColorAt(1, QColor(250, 200, 60));
+  p.fillRect(img.rect(), g);
+  p.setPen(QPen(Qt::white, 6));
+  p.drawEllipse(QPoint(320, 240), 150, 110);
+  p.setPen(Qt::black);
+  p.setFont(QFont("Noto Sans CJK JP", 28));
+  p.drawText(img.rect().adjusted(0, 0, 0, -20), Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("画像編集 ﾃﾞﾓ"));
+  return img;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QMainWindow window;
+  window.setWindowTitle("urve_demo");
   auto* pic = new ruvel::uRvE(&window);
   window.setCentralWidget(pic);
+
+  QTemporaryDir work;
+  pic->cOn(&window, work.path() + "/");
+  pic->SetPram(85, 1, QStringLiteral("ｽｹｰﾙ"), 0, "jpg");
+  pic->setUsrHani(QStringLiteral("名刺,9.1,5.5,cm:VGA,640,480,px"));
+
+  auto* info = new QLabel;
+  auto* state = new QLabel;
+  window.statusBar()->addWidget(info, 1);
+  window.statusBar()->addPermanentWidget(state);
+  QObject::connect(pic, &ruvel::uRvE::eStPcTyp, info,
+                   [info](const QString& file, const QString& depth, const QString& text) {
+                     info->setText((file.isEmpty() ? QStringLiteral("(無題)") : file) + "  " + depth + "  " + text);
+                   });
+  QObject::connect(pic, &ruvel::uRvE::eEdtMode, state, &QLabel::setText);
+  QObject::connect(pic, &ruvel::uRvE::eAskPcPh, pic, [](QString* folder) {
+    if (folder->isEmpty()) *folder = QDir::homePath();
+  }, Qt::DirectConnection);
+
+  auto act = [pic](const QString& group, const QString& job) { return [pic, group, job] { pic->pcAct(group, job); }; };
+
+  QMenu* file = window.menuBar()->addMenu(QStringLiteral("ﾌｧｲﾙ"));
+  file->addAction(QStringLiteral("ﾌｧｲﾙを開く"), [pic] {
+    QString name;
+    pic->pcOpen(1, name, false);
+  });
+  file->addAction(QStringLiteral("上書き保存"), [pic] {
+    QString name;
+    pic->SaveCore(0, name, false, false);
+  });
+  file->addAction(QStringLiteral("名前を付けて保存"), [pic] {
+    QString name;
+    pic->SaveCore(1, name, false, false);
+  });
+  file->addSeparator();
+  file->addAction(QStringLiteral("終了"), &window, &QWidget::close);
+
+  QMenu* view = window.menuBar()->addMenu(QStringLiteral("表示"));
+  for (int mode = 1; mode <= 5; ++mode) view->addAction(ruvel::ViewWordOf(mode), act("表示", ruvel::ViewWordOf(mode)));
+  QMenu* zoom = window.menuBar()->addMenu(QStringLiteral("拡大"));
+  for (const char* z : {" 25%", " 50%", "100%", "200%", "400%"}) zoom->addAction(z, act("拡大", z));
+
+  QMenu* mouse = window.menuBar()->addMenu(QStringLiteral("ﾏｳｽﾄﾞﾗｯｸﾞ"));
+  for (const char* m : {"矩形選択", "位置移動", "拡大縮小"})
+    mouse->addAction(QString::fromUtf8(m), act("ﾏｳｽﾄﾞﾗｯｸﾞ", QString::fromUtf8(m)));
+
+  QMenu* range = window.menuBar()->addMenu(QStringLiteral("範囲"));
+  for (const QString& caption : pic->PopupMenu().rangeCaptions) range->addAction(caption, act("範囲", caption));
+  range->addSeparator();
+  for (const char* j : {"X-Y変換", "ﾏｰｶｰ", "相対", "範囲のｸﾘｱ"})
+    range->addAction(QString::fromUtf8(j), act("範囲", QString::fromUtf8(j)));
+
+  QMenu* edit = window.menuBar()->addMenu(QStringLiteral("画像編集"));
+  edit->addAction(QStringLiteral("編集を一つ戻す"), act("画像編集", "編集を一つ戻す"));
+  edit->addAction(QStringLiteral("ﾂｰﾙﾊﾞｰ"), [pic] { pic->SetToolbar(!pic->ToolbarShown()); });
+
   window.resize(900, 650);
   window.show();
-  return app.exec();
+  pic->StSize();
+
+  QString name = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+  if (!name.isEmpty()) pic->pcOpen(0, name, false);
+  if (pic->GetHndle() == 0) {
+    pic->Seam().mvImg().SetPicture(SamplePicture());
+    pic->SetEditState(ruvel::kStateLoaded);
+    pic->SetView(QStringLiteral("ｽｹｰﾙ"));
+    pic->RefreshPicture(false);
+  }
+  const int rc = app.exec();
+  pic->cOff();
+  return rc;
 }
