@@ -215,7 +215,10 @@ TEST(JpegCodec, OtherDepthsAreWrittenAsColour) {
       d16.SetPixelRgb(x, y, src.PixelRgb(x, y));
       d32.SetPixelRgb(x, y, src.PixelRgb(x, y));
     }
-  for (const Image* img : {&pal, &d16, &d32}) {
+  Image pal8 = Picture(64, 40, 8, 3);  // colour entries on an 8-bit picture
+  for (int i = 0; i < 256; ++i) pal8.palette()[i] = PaletteEntry{uint8_t(i), uint8_t(255 - i), uint8_t(i / 2), 0};
+  pal8.set_gray(false);
+  for (const Image* img : {&pal, &pal8, &d16, &d32}) {
     SCOPED_TRACE(img->bpp());
     SaveOptions so;
     so.jpeg_quality = 100;
@@ -226,6 +229,19 @@ TEST(JpegCodec, OtherDepthsAreWrittenAsColour) {
     // Sharp palette edges lose a little to the subsampled chroma.
     EXPECT_LT(MeanDifference(*img, back), img->bpp() == 4 ? 6.0 : 3.0);
   }
+}
+
+TEST(JpegCodec, GreyPalettesOtherThanTheRampStayGrey) {
+  Image img = Picture(40, 24, 8, 6);
+  for (int i = 0; i < 256; ++i) img.palette()[i] = PaletteEntry{uint8_t(255 - i), uint8_t(255 - i), uint8_t(255 - i), 0};
+  SaveOptions so;
+  so.jpeg_quality = 100;
+  const Bytes bytes = Encode(img, so);
+  Image back;
+  ASSERT_TRUE(JpegCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
+  ASSERT_EQ(back.bpp(), 8);
+  EXPECT_TRUE(back.gray());
+  EXPECT_LT(MeanDifference(img, back), 1.5);
 }
 
 TEST(JpegCodec, QualityChangesSizeWithinItsRange) {

@@ -168,6 +168,14 @@ Result JpegLoad(const uint8_t* data, size_t size, const LoadOptions& options, Im
       ci.output_height > static_cast<JDIMENSION>(kMaxDimension))
     return Result(Status::kMemory, "JPEG picture exceeds the engine's limit");
 
+  const uint64_t row_bytes = Image::RowBytes(static_cast<int>(ci.output_width), bpp);
+  if (row_bytes * ci.output_height > kMaxPixelBytes)
+    return Result(Status::kMemory, "JPEG picture exceeds the engine's memory limit");
+  // A progressive file is read whole here, so a truncated one fails before
+  // the picture is allocated.
+  if (!JpegGuarded(dec.err, [&] { jpeg_start_decompress(&ci); }))
+    return dec.err.Fail("picture data", Status::kBroken);
+
   Image img;
   if (Result r = Image::Create(static_cast<int>(ci.output_width), static_cast<int>(ci.output_height), bpp, &img);
       !r.ok())
@@ -180,7 +188,6 @@ Result JpegLoad(const uint8_t* data, size_t size, const LoadOptions& options, Im
   const bool inverted = ci.saw_Adobe_marker != 0;
   bool complete = false;
   const bool ok = JpegGuarded(dec.err, [&] {
-    jpeg_start_decompress(&ci);
     while (ci.output_scanline < ci.output_height) {
       const int y = static_cast<int>(ci.output_scanline);
       const int n = std::min(kBatch, height - y);
