@@ -467,7 +467,7 @@ TEST(FpxCodec, CommentInAnotherCodePageIsConverted) {
 TEST(FpxCodec, ReadsLevelsInAnyOrderCutTilesAndOwnJpegTables) {
   // Level 0 is the small one here; the larger level is the picture.  Its
   // right tile is stored cut to the picture's edge; the small level is one
-  // JPEG tile with its own tables.
+  // JPEG tile, also cut, with its own tables.
   HandLevel big{70, 40, 3, {}, {}};
   std::vector<uint8_t> left = RawTile(200, 10, 20);
   big.data = left;
@@ -480,7 +480,8 @@ TEST(FpxCodec, ReadsLevelsInAnyOrderCutTilesAndOwnJpegTables) {
   tjhandle tj = tjInitCompress();
   unsigned char* jpeg = nullptr;
   unsigned long jpeg_size = 0;
-  ASSERT_EQ(tjCompress2(tj, rgb.data(), 64, 64 * 3, 64, TJPF_RGB, &jpeg, &jpeg_size, TJSAMP_444, 95, 0), 0);
+  // Cut to 40 x 24, more than the 35 x 20 the level shows of it.
+  ASSERT_EQ(tjCompress2(tj, rgb.data(), 40, 64 * 3, 24, TJPF_RGB, &jpeg, &jpeg_size, TJSAMP_444, 95, 0), 0);
   tjDestroy(tj);
   HandLevel small{35, 20, 3, {{0, uint32_t(jpeg_size), kTileJpeg, 0x00011100}}, {jpeg, jpeg + jpeg_size}};
   tjFree(jpeg);
@@ -505,6 +506,25 @@ TEST(FpxCodec, ReadsLevelsInAnyOrderCutTilesAndOwnJpegTables) {
   EXPECT_NEAR(int(p >> 16), 30, 3);
   EXPECT_NEAR(int(p >> 8 & 255), 60, 3);
   EXPECT_NEAR(int(p & 255), 90, 3);
+}
+
+TEST(FpxCodec, ReadsAnImageKeptInAStorageBelowTheRoot) {
+  HandLevel level{64, 30, 1, {{0, 0, kTileSingleColour, 0x80}}, {}};
+  PropertySetWriter summary;
+  summary.AddString(6, "inside");
+  const std::vector<uint8_t> bytes = BuildCompound(
+      {Stream(kSummaryInformationName, summary.Build(kSummaryInformationFmtid)), Storage("Other", {Stream("x", {1})}),
+       Storage("Source Image", {Stream(kImageContentsName, ContentsSet({level})),
+                                Storage(StorageNameOfLevel(0), {Stream("Subimage 0000 Header", LevelHeader(64, 30, 1, level.tiles)),
+                                                                Stream("Subimage 0000 Data", {})})})});
+  ASSERT_TRUE(FpxCodec().sniff(bytes.data(), bytes.size()));
+  Image back;
+  ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
+  EXPECT_EQ(back.width(), 64);
+  EXPECT_EQ(back.bpp(), 8);
+  EXPECT_TRUE(back.gray());
+  EXPECT_EQ(back.PixelRgb(5, 29), 0x808080u);
+  EXPECT_EQ(back.comment(), "inside");
 }
 
 TEST(FpxCodec, OtherCompoundFilesAreNotTaken) {
@@ -599,6 +619,19 @@ TEST(FpxCodec, MalformedContentGivesErrorCodes) {
   l = good;
   l.tiles[0] = {0, 100, kTileJpeg, 0};
   expect(HandMadeFpx({l}), Status::kBroken, "JPEG tile that is not JPEG");
+  {
+    tjhandle tj = tjInitCompress();
+    unsigned char* jpeg = nullptr;
+    unsigned long jpeg_size = 0;
+    ASSERT_EQ(tjCompress2(tj, good.data.data(), 16, 64 * 3, 16, TJPF_RGB, &jpeg, &jpeg_size, TJSAMP_444, 90, 0), 0);
+    tjDestroy(tj);
+    l = good;
+    l.data.assign(jpeg, jpeg + jpeg_size);
+    tjFree(jpeg);
+    l.tiles[0] = {0, uint32_t(l.data.size()), kTileJpeg, 0x00010000};
+    l.tiles[1] = l.tiles[0];
+    expect(HandMadeFpx({l}), Status::kBroken, "JPEG tile smaller than the part shown");
+  }
 
   std::vector<uint8_t> contents = ContentsSet({good});
   contents[0] = 0;

@@ -8,7 +8,8 @@
 //   r = FpxLoad(bytes.data(), bytes.size(), {}, &copy);
 //
 // File layout.  A FlashPix file is an OLE2 compound file (libgsf) whose root
-// storage carries the class id 56616000-C154-11CE-8553-00AA00A1F95B and holds:
+// storage carries the class id 56616000-C154-11CE-8553-00AA00A1F95B and holds
+// (files from elsewhere may keep the same image storage one level down):
 //
 //   "\005SummaryInformation"  property set F29F85E0-4FF9-1068-AB91-08002B27B3D9:
 //                             code page (1, VT_I2 = 65001) and comment
@@ -146,7 +147,10 @@ std::string StorageNameOfLevel(int level);
 
 // ---- Codec entry points ------------------------------------------------
 
-// OLE2 signature and a "\005Image Contents" stream in the root storage.
+// OLE2 signature and a "\005Image Contents" stream in the root storage or
+// in a storage right below it (an image kept inside a view).  A compound
+// file too damaged for libgsf is taken when its directory still names the
+// image contents stream, so that loading it reports kBroken.
 bool FpxSniff(const uint8_t* data, size_t size);
 
 // Full-resolution size, depth (24 or 8 grey), resolution; no tile decoded.

@@ -96,6 +96,25 @@ bool HasRawImageContentsEntry(const uint8_t* data, size_t size) {
   return false;
 }
 
+bool HasImageContents(GsfInfile* dir) {
+  InputPtr contents(gsf_infile_child_by_name(dir, kImageContentsName));
+  return contents != nullptr && !IsStorage(contents.get());
+}
+
+// The storage of the image object: the root itself, or, when the root is a
+// view of an image kept in a storage of its own, the first storage right
+// below the root that holds the image contents.  Null when there is none.
+InfilePtr FindImageStorage(GsfInfile* root) {
+  if (HasImageContents(root)) return InfilePtr(GSF_INFILE(g_object_ref(root)));
+  const int n = std::min(gsf_infile_num_children(root), 64);
+  for (int i = 0; i < n; ++i) {
+    InputPtr child(gsf_infile_child_by_index(root, i));
+    if (child && IsStorage(child.get()) && HasImageContents(GSF_INFILE(child.get())))
+      return InfilePtr(GSF_INFILE(child.release()));
+  }
+  return nullptr;
+}
+
 enum class Colour { kMono, kRgb, kYcc };
 
 struct Level {
@@ -114,6 +133,7 @@ struct Level {
 
 struct FpxFile {
   InfilePtr ole;
+  InfilePtr image;  // the storage holding the image contents: the root or one below it
   size_t size = 0;
   PropertyMap contents;
   std::vector<Level> levels;  // largest first
@@ -166,16 +186,17 @@ Result OpenFile(const uint8_t* data, size_t size, FpxFile* f) {
                                                 : Result(Status::kBadFile, "not a readable compound file");
   }
   f->size = size;
+  f->image = FindImageStorage(f->ole.get());
+  if (!f->image) return Result(Status::kBadFile, "not a FlashPix file");
   std::vector<uint8_t> bytes;
-  if (Result r = ReadChild(f->ole.get(), kImageContentsName, size, size, &bytes); !r.ok())
-    return r.code() == Status::kNotFound ? Result(Status::kBadFile, "not a FlashPix file") : r;
+  if (Result r = Required(ReadChild(f->image.get(), kImageContentsName, size, size, &bytes)); !r.ok()) return r;
   if (Result r = ParsePropertySet(bytes.data(), bytes.size(), &f->contents); !r.ok()) return r;
 
   int count = kMaxLevels;
   if (auto it = f->contents.find(kPidLevelCount); it != f->contents.end())
     count = static_cast<int>(std::min<uint32_t>(it->second.number, kMaxLevels));
   for (int i = 0; i < count; ++i) {
-    InputPtr dir(gsf_infile_child_by_name(f->ole.get(), StorageNameOfLevel(i).c_str()));
+    InputPtr dir(gsf_infile_child_by_name(f->image.get(), StorageNameOfLevel(i).c_str()));
     if (!dir || !IsStorage(dir.get())) break;
     Level level;
     level.index = i;
@@ -214,7 +235,8 @@ Result OpenFile(const uint8_t* data, size_t size, FpxFile* f) {
 std::string ReadComment(const FpxFile& f) {
   std::vector<uint8_t> bytes;
   PropertyMap summary;
-  if (!ReadChild(f.ole.get(), kSummaryInformationName, f.size, 1 << 20, &bytes).ok() ||
+  if ((!ReadChild(f.ole.get(), kSummaryInformationName, f.size, 1 << 20, &bytes).ok() &&
+       !ReadChild(f.image.get(), kSummaryInformationName, f.size, 1 << 20, &bytes).ok()) ||
       !ParsePropertySet(bytes.data(), bytes.size(), &summary).ok())
     return {};
   auto it = summary.find(6);
@@ -237,15 +259,17 @@ std::string ReadComment(const FpxFile& f) {
   return out;
 }
 
-// Decodes one JPEG tile into `tile` (tile_w x tile_h x channels, file
-// channel order).  `convert` says whether the JPEG holds YCbCr to be
-// turned back into the file's channels.
-Result DecodeJpegTile(tjhandle tj, const std::vector<uint8_t>& stream, const Level& level, bool convert,
-                      uint8_t* tile) {
+// Decodes one JPEG tile into `tile` (at most tile_w x tile_h x channels,
+// file channel order, `*pitch` pixels a row).  The JPEG may be cut to the
+// visible part `vw` x `vh` of an edge tile.  `convert` says whether the
+// JPEG holds YCbCr to be turned back into the file's channels.
+Result DecodeJpegTile(tjhandle tj, const std::vector<uint8_t>& stream, const Level& level, int vw, int vh,
+                      bool convert, uint8_t* tile, int* pitch) {
   int w = 0, h = 0, subsamp = 0, space = 0;
   auto* buf = const_cast<unsigned char*>(stream.data());
   if (tjDecompressHeader3(tj, buf, stream.size(), &w, &h, &subsamp, &space) != 0) return Broken("bad JPEG tile");
-  if (w != level.tile_w || h != level.tile_h) return Broken("JPEG tile of the wrong size");
+  if (w < vw || h < vh || w > level.tile_w || h > level.tile_h) return Broken("JPEG tile of the wrong size");
+  *pitch = w;
   const bool grey = level.channels == 1;
   if (grey != (subsamp == TJSAMP_GRAY)) return Result(Status::kUnsupported, "JPEG tile channel count not supported");
   const int flags = TJFLAG_NOREALLOC;
@@ -341,7 +365,7 @@ Result DecodeLevel(const FpxFile& f, const Level& level, const std::vector<uint8
         if (!tj) tj.reset(tjInitDecompress());
         if (!tj) return Result(Status::kMemory, "cannot start the JPEG decoder");
         if (Result r = JpegStream(f.contents, sub >> 24, p, length, &stream); !r.ok()) return r;
-        if (Result r = DecodeJpegTile(tj.get(), stream, level, ((sub >> 16) & 0xFF) != 0, tile.data()); !r.ok())
+        if (Result r = DecodeJpegTile(tj.get(), stream, level, vw, vh, ((sub >> 16) & 0xFF) != 0, tile.data(), &pitch); !r.ok())
           return r;
       } else {
         return Result(Status::kUnsupported, "FlashPix tile compression not supported");
@@ -396,8 +420,7 @@ bool FpxSniff(const uint8_t* data, size_t size) {
   if (!HasOle2Signature(data, size)) return false;
   InfilePtr ole = OpenOle(data, size);
   if (!ole) return HasRawImageContentsEntry(data, size);
-  InputPtr contents(gsf_infile_child_by_name(ole.get(), kImageContentsName));
-  return contents != nullptr && !IsStorage(contents.get());
+  return FindImageStorage(ole.get()) != nullptr;
 }
 
 Result FpxReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
@@ -424,7 +447,7 @@ Result FpxLoad(const uint8_t* data, size_t size, const LoadOptions& options, Ima
   FpxFile f;
   if (Result r = OpenFile(data, size, &f); !r.ok()) return r;
   Level level = ChooseLevel(f, options);
-  InputPtr dir(gsf_infile_child_by_name(f.ole.get(), StorageNameOfLevel(level.index).c_str()));
+  InputPtr dir(gsf_infile_child_by_name(f.image.get(), StorageNameOfLevel(level.index).c_str()));
   if (!dir || !IsStorage(dir.get())) return Broken("resolution level vanished");
   std::vector<uint8_t> tile_data;
   if (Result r = Required(ReadChild(GSF_INFILE(dir.get()), "Subimage 0000 Header", size, size, &level.header));
