@@ -449,6 +449,26 @@ TEST(JpegCodec, DamagedExifBlocksNeverHurtThePicture) {
   }
 }
 
+// A thumbnail header claiming 65344 x 9216 pixels must not be allocated.
+TEST(JpegCodec, RegressionForgedThumbnailSize) {
+  Bytes thumb = Encode(Picture(16, 16, 24));
+  const uint8_t sof0[2] = {0xFF, 0xC0};
+  const auto at = std::search(thumb.begin(), thumb.end(), sof0, sof0 + 2) - thumb.begin();
+  thumb[at + 5] = 0x24, thumb[at + 6] = 0x00, thumb[at + 7] = 0xFF, thumb[at + 8] = 0x40;
+  const Bytes bytes = WithApp1(Encode(Picture(64, 48, 24)), ExifPayload(thumb, false));
+  Image img;
+  EXPECT_EQ(JpegExifThumbnail(bytes.data(), bytes.size(), &img).code(), Status::kBroken);
+  ExifInfo info;
+  ASSERT_TRUE(JpegReadExifInfo(bytes.data(), bytes.size(), &info).ok());
+  EXPECT_FALSE(info.has_thumbnail);
+  LoadOptions lo;
+  lo.max_width = lo.max_height = 32;
+  lo.prefer_exif_thumbnail = true;
+  ASSERT_TRUE(JpegCodec().load(bytes.data(), bytes.size(), lo, &img).ok());  // the main picture at 1/2
+  EXPECT_EQ(img.width(), 32);
+  EXPECT_EQ(img.height(), 24);
+}
+
 TEST(JpegCodec, TruncatedDamagedAndForeignDataGiveErrorCodes) {
   for (SaveType type : {SaveType::kJpeg, SaveType::kJpegProgressive}) {
     SaveOptions so;

@@ -79,13 +79,6 @@ Result OpenExif(const uint8_t* data, size_t size, JpegDecoder* dec, const jpeg_m
   return Result::Ok();
 }
 
-Result DecodeThumbnail(const std::string& bytes, Image* out) {
-  if (bytes.empty()) return Result(Status::kNotFound, "EXIF block has no JPEG thumbnail");
-  Result r = JpegLoad(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), LoadOptions{}, out);
-  if (r.code() == Status::kBadFile) return Result(Status::kBroken, "EXIF thumbnail is not JPEG data");
-  return r;
-}
-
 }  // namespace
 
 bool JpegParseExif(const uint8_t* payload, size_t size, ExifInfo* info, std::string* thumbnail) {
@@ -119,6 +112,18 @@ bool JpegParseExif(const uint8_t* payload, size_t size, ExifInfo* info, std::str
   return true;
 }
 
+Result JpegDecodeThumbnail(const std::string& bytes, Image* out) {
+  if (bytes.empty()) return Result(Status::kNotFound, "EXIF block has no JPEG thumbnail");
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  FileInfo info;
+  Result r = JpegReadInfo(data, bytes.size(), 0, &info);
+  if (r.ok() && int64_t{info.width} * info.height > kJpegMaxThumbnailPixels)
+    r = Result(Status::kBroken, "EXIF thumbnail claims an implausible size");
+  if (r.ok()) r = JpegLoad(data, bytes.size(), LoadOptions{}, out);
+  if (r.code() == Status::kBadFile) return Result(Status::kBroken, "EXIF thumbnail is not JPEG data");
+  return r;
+}
+
 Result JpegExifThumbnail(const uint8_t* data, size_t size, Image* out) {
   JpegDecoder dec;
   const jpeg_marker_struct* marker = nullptr;
@@ -127,7 +132,7 @@ Result JpegExifThumbnail(const uint8_t* data, size_t size, Image* out) {
   if (!JpegParseExif(marker->data, marker->data_length, nullptr, &bytes))
     return Result(Status::kBroken, "EXIF block unreadable");
   Image img;
-  if (Result r = DecodeThumbnail(bytes, &img); !r.ok()) return r;
+  if (Result r = JpegDecodeThumbnail(bytes, &img); !r.ok()) return r;
   *out = std::move(img);
   return Result::Ok();
 }
@@ -143,7 +148,7 @@ Result JpegReadExifInfo(const uint8_t* data, size_t size, ExifInfo* info) {
   e.width = static_cast<int>(dec.cinfo.image_width);
   e.height = static_cast<int>(dec.cinfo.image_height);
   Image thumb;
-  if (!bytes.empty() && DecodeThumbnail(bytes, &thumb).ok()) {
+  if (JpegDecodeThumbnail(bytes, &thumb).ok()) {
     e.has_thumbnail = true;
     e.thumb_width = thumb.width();
     e.thumb_height = thumb.height();

@@ -112,4 +112,13 @@ const jpeg_marker_struct* JpegExifMarker(const jpeg_decompress_struct& cinfo);
 // False when libexif finds nothing readable in the block.
 bool JpegParseExif(const uint8_t* payload, size_t size, ExifInfo* info, std::string* thumbnail);
 
+// EXIF thumbnails claiming more pixels than this are taken as damaged: a
+// thumbnail fits in one 64 KiB marker, and a forged header must not make a
+// small file allocate a huge picture.
+inline constexpr int64_t kJpegMaxThumbnailPixels = 4096 * 4096;
+
+// JpegDecodeThumbnail() decodes thumbnail bytes from JpegParseExif():
+// kNotFound for none, kBroken for data that is not a plausible JPEG.
+Result JpegDecodeThumbnail(const std::string& bytes, Image* out);
+
 }  // namespace imaging::codecs::internal

@@ -76,7 +76,7 @@ bool ThumbnailCovering(const jpeg_decompress_struct& cinfo, const LoadOptions& o
   const double aspect = (static_cast<double>(width) / height) / (static_cast<double>(info.width) / info.height);
   if (std::abs(aspect - 1.0) > 0.02) return false;
   Image img;
-  if (!JpegLoad(thumb, bytes.size(), LoadOptions{}, &img).ok()) return false;
+  if (!JpegDecodeThumbnail(bytes, &img).ok()) return false;
   *out = std::move(img);
   return true;
 }
