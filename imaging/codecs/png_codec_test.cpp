@@ -548,6 +548,57 @@ TEST(PngCodec, InterlaceOptionWritesAdam7) {
   EXPECT_EQ(bytes[28], 0);
 }
 
+TEST(PngCodec, BoundedLoadShrinksWhileDecoding) {
+  // 403 x 301: left part red, right part blue, a noisy band at the bottom.
+  Image img;
+  ASSERT_TRUE(Image::Create(403, 301, 24, &img).ok());
+  std::mt19937 rng(17);
+  for (int y = 0; y < 301; ++y)
+    for (int x = 0; x < 403; ++x)
+      img.SetPixelRgb(x, y, y >= 280 ? (rng() & 0xFFFFFF) : x < 200 ? 0xFF0000u : 0x0000FFu);
+  img.set_dpi(72, 72);
+  std::vector<uint8_t> bytes;
+  ASSERT_TRUE(SaveBytes(img, {}, &bytes).ok());
+
+  LoadOptions bound;
+  bound.max_width = 100;
+  bound.max_height = 100;
+  Image small;
+  ASSERT_TRUE(PngLoad(bytes.data(), bytes.size(), bound, &small).ok());
+  EXPECT_EQ(small.width(), 135);  // factor 3 (301 / 100); the last blocks are one pixel wide or high
+  EXPECT_EQ(small.height(), 101);
+  EXPECT_EQ(small.dpi_x(), 72);
+  EXPECT_EQ(small.PixelRgb(0, 0), 0xFF0000u);
+  EXPECT_EQ(small.PixelRgb(65, 50), 0xFF0000u);   // block of x 195..197
+  EXPECT_EQ(small.PixelRgb(67, 50), 0x0000FFu);   // block of x 201..203
+  EXPECT_EQ(small.PixelRgb(134, 0), 0x0000FFu);   // the one-pixel edge block
+  // Each pixel is the rounded mean of its block.
+  for (int oy : {93, 100})
+    for (int ox : {0, 66, 134}) {
+      uint32_t sum[3] = {};
+      int n = 0;
+      for (int y = oy * 3; y < std::min(301, oy * 3 + 3); ++y)
+        for (int x = ox * 3; x < std::min(403, ox * 3 + 3); ++x, ++n)
+          for (int c = 0; c < 3; ++c) sum[c] += img.row(y)[3 * x + c];
+      for (int c = 0; c < 3; ++c) EXPECT_EQ(small.row(oy)[3 * ox + c], (sum[c] + n / 2) / n) << ox << "," << oy;
+    }
+
+  // Through the dispatcher the result fits the bound.
+  Image fitted;
+  ASSERT_TRUE(LoadMemory(bytes.data(), bytes.size(), bound, &fitted).ok());
+  EXPECT_EQ(fitted.width(), 100);
+  EXPECT_EQ(fitted.height(), 75);
+  // Interlaced pictures are decoded whole; the dispatcher fits them.
+  SaveOptions il;
+  il.interlace = true;
+  ASSERT_TRUE(SaveBytes(img, il, &bytes).ok());
+  ASSERT_TRUE(PngLoad(bytes.data(), bytes.size(), bound, &small).ok());
+  EXPECT_EQ(small.width(), 403);
+  // A truncated file still fails.
+  ASSERT_TRUE(SaveBytes(img, {}, &bytes).ok());
+  EXPECT_EQ(PngLoad(bytes.data(), bytes.size() - 30, bound, &small).code(), Status::kBroken);
+}
+
 // --- Damaged input -------------------------------------------------------
 
 TEST(PngCodec, DamagedFilesGiveErrorCodes) {

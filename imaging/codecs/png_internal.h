@@ -26,7 +26,10 @@ Result PngReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info);
 // Decodes the picture: palette and grey of 1/4/8 bits (2 bits become 4,
 // 16-bit grey becomes 8), RGB as 24 bpp, grey+alpha, RGBA and RGB with a
 // transparent colour as 32 bpp.  Palette and grey transparency become the
-// picture's transparent index.  Truncated pixel data gives kBroken.
+// picture's transparent index.  Truncated pixel data gives kBroken.  With
+// a bound in `options`, a 24/32-bit non-interlaced picture at least twice
+// the bound is shrunk by a whole factor while decoding (block means); the
+// result may still be larger than the bound.
 Result PngLoad(const uint8_t* data, size_t size, const LoadOptions& options, Image* out);
 
 // Writes 1/4/8 bpp as palette (or grey, for grey pictures with the plain

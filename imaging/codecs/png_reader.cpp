@@ -2,11 +2,15 @@
 // libpng does the byte-order swap (BGR), 16-to-8 scaling and Adam7
 // de-interlacing in place, so a decode needs no second copy of the pixels.
 // 2-bit samples are decoded into the front of each 4-bit row and spread
-// out afterwards.  libpng's errors long-jump back into the small functions
+// out afterwards.  Bounded loads of large 24/32-bit pictures average
+// whole k x k blocks while decoding row by row, so a thumbnail never holds
+// the full picture.  libpng's errors long-jump back into the small functions
 // that call it; nothing with a destructor lives between setjmp and libpng.
 #include <png.h>
 
+#include <algorithm>
 #include <csetjmp>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -93,6 +97,12 @@ bool ReadHeader(Decoder* d) {
 bool ReadRows(Decoder* d, png_bytepp rows) {
   if (setjmp(png_jmpbuf(d->png))) return false;
   png_read_image(d->png, rows);
+  return true;
+}
+
+bool ReadOneRow(Decoder* d, png_bytep row) {
+  if (setjmp(png_jmpbuf(d->png))) return false;
+  png_read_row(d->png, row, nullptr);
   return true;
 }
 
@@ -270,6 +280,59 @@ void SetIndexedColours(png_structp png, png_infop info, const Layout& l, Image* 
   }
 }
 
+// The whole-number factor a bounded load may shrink by while decoding:
+// the largest k with the picture still at least k times the bound on each
+// bounded side.  Only 24/32-bit non-interlaced pictures are shrunk this way
+// (indices cannot be averaged, and Adam7 needs every row at once).
+int ReductionFactor(const Layout& l, const LoadOptions& options) {
+  if (l.interlaced || l.bpp < 24) return 1;
+  uint32_t k = UINT32_MAX;
+  if (options.max_width > 0) k = std::min(k, l.width / static_cast<uint32_t>(options.max_width));
+  if (options.max_height > 0) k = std::min(k, l.height / static_cast<uint32_t>(options.max_height));
+  return k == UINT32_MAX || k < 2 ? 1 : static_cast<int>(std::min<uint32_t>(k, 4096));
+}
+
+// Decodes row by row into a picture k times smaller on each side, each
+// pixel the mean of its k x k block (blocks at the right and bottom edges
+// may be smaller).  Holds one decoded row and one row of sums, never the
+// full picture.
+Result ReadReduced(Decoder* d, const Layout& l, int k, Image* out) {
+  const int channels = l.bpp / 8;
+  const uint32_t ow = (l.width + k - 1) / k, oh = (l.height + k - 1) / k;
+  Image img;
+  if (Result r = Image::Create(static_cast<int>(ow), static_cast<int>(oh), l.bpp, &img); !r.ok()) return r;
+  std::vector<png_byte> row;
+  std::vector<uint32_t> sums;
+  try {
+    row.resize(png_get_rowbytes(d->png, d->info));
+    sums.assign(static_cast<size_t>(ow) * channels, 0);
+  } catch (...) {
+    return Result(Status::kMemory, "out of memory");
+  }
+  if (row.size() < static_cast<size_t>(l.width) * channels) return Result(Status::kBroken, "unexpected PNG row size");
+  uint32_t rows_in_block = 0;
+  for (uint32_t y = 0; y < l.height; ++y) {
+    if (!ReadOneRow(d, row.data())) return Failure(d->state);
+    const png_byte* p = row.data();
+    for (uint32_t x = 0; x < l.width; ++x)
+      for (int c = 0; c < channels; ++c) sums[(x / k) * channels + c] += *p++;
+    if (++rows_in_block < static_cast<uint32_t>(k) && y + 1 < l.height) continue;
+    uint8_t* dst = img.row(static_cast<int>(y / k));
+    for (uint32_t ox = 0; ox < ow; ++ox) {
+      const uint32_t cols = std::min<uint32_t>(k, l.width - ox * k);
+      const uint32_t n = cols * rows_in_block;
+      for (int c = 0; c < channels; ++c) {
+        uint32_t& s = sums[ox * channels + c];
+        dst[ox * channels + c] = static_cast<uint8_t>((s + n / 2) / n);
+        s = 0;
+      }
+    }
+    rows_in_block = 0;
+  }
+  *out = std::move(img);
+  return Result::Ok();
+}
+
 }  // namespace
 
 Result PngReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
@@ -324,6 +387,16 @@ Result PngLoad(const uint8_t* data, size_t size, const LoadOptions& options, Ima
   png_read_update_info(d.png, d.info);
 
   Image img;
+  if (const int k = ReductionFactor(l, options); k > 1) {
+    if (Result r = ReadReduced(&d, l, k, &img); !r.ok()) return r;
+    (void)ReadEnd(&d);
+    int dpi_x = 0, dpi_y = 0;
+    ReadResolution(d.png, d.info, &dpi_x, &dpi_y);
+    img.set_dpi(dpi_x, dpi_y);
+    img.set_comment(ReadComment(d.png, d.info));
+    *out = std::move(img);
+    return Result::Ok();
+  }
   if (Result r = Image::Create(static_cast<int>(l.width), static_cast<int>(l.height), l.bpp, &img); !r.ok())
     return r;
   if (png_get_rowbytes(d.png, d.info) > img.stride())
