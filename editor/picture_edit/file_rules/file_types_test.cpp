@@ -98,13 +98,5 @@ TEST(FileTypes, DepthConversionBeforeSaving) {
   EXPECT_EQ(SaveDepthConversion("jpg", 0), std::optional<int>(24));
 }
 
-TEST(FileTypes, JpegQualityFormats) {
-  EXPECT_TRUE(UsesJpegQuality("jpg"));
-  EXPECT_TRUE(UsesJpegQuality("JPEG"));
-  EXPECT_TRUE(UsesJpegQuality("fpx"));
-  EXPECT_FALSE(UsesJpegQuality("png"));
-  EXPECT_FALSE(UsesJpegQuality("jp2"));
-}
-
 }  // namespace
 }  // namespace ruvel::file_rules

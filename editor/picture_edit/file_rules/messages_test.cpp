@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include "editor/picture_edit/file_rules/dialog_texts.h"
 #include "platform/prompt.h"
 
 namespace ruvel::file_rules {
@@ -87,21 +86,6 @@ TEST(OwnMessages, Texts) {
   EXPECT_EQ(QByteArray(kBadStoredView), QByteArray("Err GetPram"));
   // The comma is the half-width ideographic comma U+FF64.
   EXPECT_TRUE(MissingExtensionMessage("x").contains(QChar(0xFF64)));
-}
-
-TEST(DialogTexts, OpenDialogAndTypeLists) {
-  const platform::FileDialogRequest r = OpenDialogRequest("/pics/");
-  EXPECT_EQ(r.title, QString("画像ﾌｧｲﾙを開く"));
-  EXPECT_EQ(r.filter,
-            QString("画像ﾌｧｲﾙ|*.BMP;*.JPG;*.JPEG;*.TIF;*.PCX;*.FPX;*.PNG;*.GIF;*.JP2;*.JPC;*.J2K|"));
-  EXPECT_EQ(r.filter_index, 1);
-  EXPECT_EQ(r.start_folder, QString("/pics/"));
-  EXPECT_FALSE(r.save);
-  EXPECT_EQ(platform::ToNameFilters(r.filter).size(), 1);
-  EXPECT_EQ(QByteArray(kSaveTypesNoName), QByteArray("BMP;JPG;TIF;PCX;FPX;PNG;GIF"));
-  EXPECT_EQ(QByteArray(kSaveTypesWithName), QByteArray("JPG;GIF;PNG;PCX"));
-  EXPECT_EQ(QByteArray(kJpegQualityPrompt), QByteArray("JPEGの品質(20~100)を入力"));
-  EXPECT_EQ(QByteArray(kJpegQualityTitle), QByteArray("JPG"));
 }
 
 }  // namespace

@@ -1,9 +1,6 @@
 #include "editor/picture_edit/file_rules/save_names.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSet>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace ruvel::file_rules {
@@ -86,18 +83,6 @@ TEST(SaveNames, CopyNeedsAnExtension) {
   EXPECT_EQ(NextCopyName("", none), std::nullopt);
   EXPECT_EQ(NextCopyName("/p/picture", none), std::nullopt);
   EXPECT_EQ(NextCopyName("/p.d/picture", none), std::nullopt);
-}
-
-TEST(SaveNames, CopyNamesAgainstRealFiles) {
-  QTemporaryDir dir;
-  ASSERT_TRUE(dir.isValid());
-  const QString base = dir.path() + "/shot";
-  for (const char* n : {"~01.png", "~02.png"}) {
-    QFile f(base + n);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-  }
-  EXPECT_EQ(NextCopyName(base + ".png", [](const QString& p) { return QFile::exists(p); }),
-            std::optional<QString>(base + "~03.png"));
 }
 
 TEST(SaveNames, NumberedSaves) {
