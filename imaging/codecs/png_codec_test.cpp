@@ -512,6 +512,16 @@ TEST(PngCodec, ResolutionAndCommentRoundTrip) {
   EXPECT_NE(std::search(bytes.begin(), bytes.end(), itxt.begin(), itxt.end()), bytes.end());
   ASSERT_TRUE(PngCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
   EXPECT_EQ(back.comment(), "日本語のコメント");
+
+  // Long comments are stored compressed (zTXt) and read back whole.
+  so.comment.assign(5000, 'x');
+  so.comment += "end";
+  ASSERT_TRUE(SaveBytes(img, so, &bytes).ok());
+  const std::string ztxt = "zTXt";
+  EXPECT_NE(std::search(bytes.begin(), bytes.end(), ztxt.begin(), ztxt.end()), bytes.end());
+  EXPECT_LT(bytes.size(), 5000u);
+  ASSERT_TRUE(PngCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
+  EXPECT_EQ(back.comment(), so.comment);
 }
 
 TEST(PngCodec, ReadsCommentsWrittenByLibpng) {
