@@ -328,6 +328,17 @@ TEST_F(ControlTest, BusyPointerFollowsTheControl) {
   EXPECT_FALSE(platform::IsBusyCursor());
 }
 
+TEST_F(ControlTest, FailedCallKeepsItsCodeThroughTheBusyPointer) {
+  Load(Pattern(20, 20, 8));
+  MvInstance& mv = pic_->Seam().mvImg();
+  // Colour work refuses palette pictures; the busy pointer switched off in
+  // the control's busy event must not wipe out the reason.
+  EXPECT_FALSE(mv.AdjustBrightness(SeamCorners{}, 10, 10, 10));
+  EXPECT_EQ(mv.ErrorCode(), 10);
+  EXPECT_EQ(mv.PointerShape(), 0);
+  EXPECT_FALSE(platform::IsBusyCursor());
+}
+
 TEST_F(ControlTest, PanWindowCheckMarkFollowsTheWindow) {
   Load(Pattern(1200, 900));
   pic_->SetView(QStringLiteral("実寸"), 1.0);

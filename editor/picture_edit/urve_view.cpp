@@ -281,12 +281,14 @@ void uRvE::HighlightRange(const QString& job) {
   MvInstance& mv = seam_->mvImg();
   // Without a snapshot the picture is left as it is.
   if (!SaveUndoStep()) return;
-  const bool direct = DepthCodeIn(depthCode, ".16.24.32.");
+  // The control's colour work takes 24- and 32-bit pictures; others are
+  // brought to 24 bits for the highlight and back afterwards.
+  const bool direct = DepthCodeIn(depthCode, ".24.32.");
   BusyPointer(true);
   if (BuildRegion()) {
     const SeamCorners corners{regionX, regionY};
     bool converted = false;
-    if (!direct) converted = mv.ConvertDepth(16, false, true, 128);
+    if (!direct) converted = mv.ConvertDepth(24, false, true, 128);
     if (job == QStringLiteral("ﾏｰｶｰ")) {
       mv.SetRegionInside(1);
       mv.SetRegionMode(2);

@@ -110,7 +110,11 @@ void MvInstance::SetDragMove(bool on) { view_->SetDragMove(on); }
 int MvInstance::PointerShape() const { return view_->PointerShape(); }
 void MvInstance::SetPointerShape(int shape) {
   Log(QString("SetPointerShape(%1)").arg(shape));
+  // The busy pointer changes inside the control's busy events, after a
+  // failing call has set its code; the shape must not overwrite that code.
+  const int16_t code = view_->ErrorCode();
   view_->SetPointerShape(shape);
+  if (view_->ErrorCode() == 0) view_->SetErrorCode(static_cast<imaging::Status>(code));
 }
 QString MvInstance::PointerFile() const { return view_->PointerFile(); }
 void MvInstance::SetPointerFile(const QString& path) { view_->SetPointerFile(path); }

@@ -102,6 +102,7 @@ class MvInstance : public QObject {
   bool DragMove() const;
   void SetDragMove(bool on);
   int PointerShape() const;
+  // SetPointerShape() leaves ErrorCode() as the last other call set it.
   void SetPointerShape(int shape);
   QString PointerFile() const;
   void SetPointerFile(const QString& path);
