@@ -677,5 +677,54 @@ TEST(FpxCodec, MutatedFilesFailCleanly) {
   EXPECT_GT(failures, 0);
 }
 
+TEST(FpxCodec, DamagedStreamsInASoundCompoundFileFailCleanly) {
+  // The compound file stays intact; the property set, a level header or the
+  // tile data (JPEG with shared tables) are damaged.
+  const std::vector<uint8_t> original = Encode(Picture(100, 70, 24, 3), SaveType::kFpxJpeg);
+  Infile ole = OpenCompound(original);
+  ASSERT_TRUE(ole);
+  std::vector<std::vector<uint8_t>> streams{StreamBytes(ole.get(), kImageContentsName)};
+  for (int i = 0; i < 2; ++i) {
+    Input level(gsf_infile_child_by_name(ole.get(), StorageNameOfLevel(i).c_str()));
+    ASSERT_TRUE(level);
+    streams.push_back(StreamBytes(GSF_INFILE(level.get()), "Subimage 0000 Header"));
+    streams.push_back(StreamBytes(GSF_INFILE(level.get()), "Subimage 0000 Data"));
+  }
+  auto rebuild = [](const std::vector<std::vector<uint8_t>>& s) {
+    return BuildCompound({Stream(kImageContentsName, s[0]),
+                          Storage(StorageNameOfLevel(0), {Stream("Subimage 0000 Header", s[1]), Stream("Subimage 0000 Data", s[2])}),
+                          Storage(StorageNameOfLevel(1), {Stream("Subimage 0000 Header", s[3]), Stream("Subimage 0000 Data", s[4])})});
+  };
+  const std::vector<uint8_t> sound = rebuild(streams);
+  Image img;
+  ASSERT_TRUE(FpxCodec().load(sound.data(), sound.size(), {}, &img).ok());
+  std::mt19937 rng(77);
+  int failures = 0;
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::vector<uint8_t>> damaged = streams;
+    std::vector<uint8_t>& target = damaged[rng() % damaged.size()];
+    if (rng() % 4 == 0) {
+      target.resize(rng() % target.size());
+    } else {
+      for (int i = 0, hits = 1 + int(rng() % 4); i < hits; ++i) target[rng() % target.size()] = uint8_t(rng());
+    }
+    const std::vector<uint8_t> bytes = rebuild(damaged);
+    for (int bound : {0, 30}) {
+      LoadOptions lo;
+      lo.max_width = lo.max_height = bound;
+      Image out;
+      const Status s = FpxCodec().load(bytes.data(), bytes.size(), lo, &out).code();
+      if (s == Status::kOk) {
+        EXPECT_GT(out.width(), 0);
+        continue;
+      }
+      ++failures;
+      EXPECT_TRUE(s == Status::kBroken || s == Status::kMemory || s == Status::kUnsupported) << int(s);
+      EXPECT_TRUE(out.empty());
+    }
+  }
+  EXPECT_GT(failures, 20);
+}
+
 }  // namespace
 }  // namespace imaging::codecs::internal
