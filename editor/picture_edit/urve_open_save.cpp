@@ -81,7 +81,7 @@ int32_t uRvE::vCheckSave() {
     answer = file_rules::AskSaveChanges(this);
     if (answer == file_rules::CheckSaveAnswer::kNo) editState = kStateLoaded;
   }
-  if (answer == file_rules::CheckSaveAnswer::kYes) {
+  if (answer == file_rules::CheckSaveAnswer::kYes && HasPicture()) {
     QString none;
     // Changes that could not be saved are kept: the caller must not go on
     // as if they were.

@@ -1,8 +1,11 @@
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QImage>
+#include <QInputDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -346,10 +349,45 @@ TEST_F(OpenSave, CheckSaveByUpdateMode) {
                                            QStringLiteral("ﾌｧｲﾙが書き込みできません")));
 }
 
+TEST_F(OpenSave, JpegQualityBox) {
+  // Answers the box once it is up: the text typed, or a cancel for "".
+  auto answer = [](const QString& text) {
+    QTimer::singleShot(0, [text] {
+      auto* box = qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+      ASSERT_NE(box, nullptr);
+      EXPECT_EQ(box->windowTitle(), QStringLiteral("JPG"));
+      EXPECT_EQ(box->labelText(), QStringLiteral("JPEGの品質(20~100)を入力"));
+      if (text.isEmpty()) {
+        box->reject();
+      } else {
+        box->setTextValue(text);
+        box->accept();
+      }
+    });
+  };
+  answer("150");
+  pic_->AskJpegQuality();
+  EXPECT_EQ(pic_->jpegQuality, 100);
+  answer("5");
+  pic_->AskJpegQuality();
+  EXPECT_EQ(pic_->jpegQuality, 20);
+  answer("abc");
+  pic_->AskJpegQuality();
+  EXPECT_EQ(pic_->jpegQuality, 20);
+  answer("");
+  pic_->AskJpegQuality();
+  EXPECT_EQ(pic_->jpegQuality, 20);
+}
+
 TEST_F(OpenSave, OverwriteWithoutAFileAsksForAName) {
-  ASSERT_TRUE(pic_->Seam().mvImg().SetPicture(Pattern(4, 4)));
+  // Without a picture there is nothing to save and nothing to keep.
   pic_->SetEditState(kStateEdited);
   pic_->updateMode = 2;
+  EXPECT_EQ(pic_->vCheckSave(), 6);
+  EXPECT_TRUE(dialog_.requests().empty());
+
+  ASSERT_TRUE(pic_->Seam().mvImg().SetPicture(Pattern(4, 4)));
+  pic_->SetEditState(kStateEdited);
   dialog_.QueueAccept(root_ + "pics/pasted.png");
   EXPECT_EQ(pic_->vCheckSave(), 6);
   EXPECT_TRUE(QFileInfo(root_ + "pics/pasted.png").isFile());
