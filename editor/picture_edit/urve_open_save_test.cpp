@@ -8,6 +8,8 @@
 #include <QTimer>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "editor/picture_edit/urve.h"
@@ -295,6 +297,43 @@ TEST_F(OpenSave, FailedSavesKeepFilePictureStateAndHistory) {
   // Undo still reaches the picture as it was loaded.
   EXPECT_TRUE(pic_->UndoOneStep());
   EXPECT_EQ(Held(), Pattern(10, 6));
+}
+
+TEST_F(OpenSave, FullDiskKeepsTheOldFile) {
+  // A file-size limit makes every write past it fail as on a full disk.
+  const QString path = root_ + "pics/big.bmp";
+  WritePicture(path, Pattern(4, 4), 1);
+  const QByteArray on_disk = ReadAll(path);
+  Open(path);
+  QImage noise(300, 300, QImage::Format_RGB32);
+  uint32_t seed = 12345;
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 300; ++x) noise.setPixel(x, y, 0xFF000000u | ((seed = seed * 1664525u + 1013904223u) >> 8));
+  ASSERT_TRUE(pic_->Seam().mvImg().SetPicture(noise));
+  pic_->SetEditState(kStateEdited);
+  const QImage edited = Held();
+
+  struct rlimit kept {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &kept), 0);
+  void (*old_handler)(int) = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = kept;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  QString none;
+  const bool saved = pic_->SaveCore(0, none, false, false);
+  QString other = root_ + "pics/other.png";
+  pic_->pcSaveAs(other, false, false);
+  ::setrlimit(RLIMIT_FSIZE, &kept);
+  ::signal(SIGXFSZ, old_handler);
+
+  EXPECT_FALSE(saved);
+  EXPECT_THAT(prompt_.texts(), ElementsAre(QStringLiteral("ﾌｧｲﾙが書き込みできません"),
+                                           QStringLiteral("ﾌｧｲﾙが書き込みできません")));
+  EXPECT_EQ(ReadAll(path), on_disk);
+  EXPECT_FALSE(QFileInfo::exists(other));
+  EXPECT_TRUE(LeftoverTemps(root_ + "pics").isEmpty());
+  EXPECT_EQ(pic_->EditState(), kStateEdited);
+  EXPECT_EQ(Held(), edited);
 }
 
 TEST_F(OpenSave, CheckSaveByUpdateMode) {
