@@ -21,7 +21,8 @@
 //                             the size (rounded up), area-averaged, down to
 //                             the first level that fits in one tile; each
 //                             holds "Subimage 0000 Header" and
-//                             "Subimage 0000 Data"
+//                             "Subimage 0000 Data"; the reader orders the
+//                             levels by their size, not by their numbers
 //
 // Image Contents properties (all little-endian, as OLE property sets are):
 //   0x01000000 VT_UI4  number of levels
@@ -49,7 +50,9 @@
 // subtype holds channel k in byte k), 2 JPEG (the subtype holds the
 // interleave in byte 0, the chroma subsampling in byte 1 (0x22 = 2 x 2),
 // 1 in byte 2 when the tile was converted to YCbCr inside the JPEG, and the
-// JPEG tables index in byte 3, 0 when the tile carries its own tables).
+// JPEG tables index in byte 3, 0 when the tile carries its own tables; the
+// writer codes full tiles, the reader also takes JPEG tiles cut to the
+// picture's edge).
 #pragma once
 
 #include <cstddef>
