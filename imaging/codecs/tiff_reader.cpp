@@ -188,8 +188,8 @@ Result ReadDirect(TIFF* t, const Layout& l, Memory* m, Image* img) {
     } else {
       const int out_n = l.bpp / 8;
       for (uint32_t x = 0; x < l.width; ++x) {
-        uint8_t v[4];
-        for (int c = 0; c < l.spp; ++c)
+        uint8_t v[4] = {0, 0, 0, 255};
+        for (int c = 0; c < l.spp && c < 4; ++c)
           v[c] = l.bps == 8 ? line[x * l.spp + c]
                             : static_cast<uint8_t>(reinterpret_cast<const uint16_t*>(line.data())[x * l.spp + c] >> 8);
         if (l.spp == 4 && l.extra_type == EXTRASAMPLE_ASSOCALPHA && v[3] > 0 && v[3] < 255)
