@@ -1,6 +1,7 @@
 // File: imaging/dlls/internal/resample.h
 //
-// Bringing pictures to another size for MVResize and SetImageSize.
+// Bringing pictures to another size for MVResize and SetImageSize, over
+// imaging/ops/resize.h.
 //
 //   imaging::Image small;
 //   if (!mv7::internal::ResampleSmooth(src, 160, 120, &small).ok()) ...
