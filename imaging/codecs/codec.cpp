@@ -172,8 +172,14 @@ Result Save(const Image& image, const std::string& path, const SaveOptions& opti
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return Result(Status::kCannotCreate, "cannot create a file in " + FolderOf(path));
   ::close(fd);
+  // A work file is created anew by the writer rather than truncated: on
+  // ext4 truncating starts a synchronous write-back at close, which work
+  // files do not need.
+  if (options.type == SaveType::kWorkBmp) ::unlink(temp.c_str());
   Result r = c->save(image, temp, options);
-  if (r.ok()) {
+  // Work files (undo snapshots) live only as long as the session that wrote
+  // them, so they skip the flush that user files get.
+  if (r.ok() && options.type != SaveType::kWorkBmp) {
     const int sync_fd = ::open(temp.c_str(), O_RDONLY | O_CLOEXEC);
     if (sync_fd < 0 || ::fsync(sync_fd) != 0) r = Result(Status::kCannotWrite, "cannot flush " + temp);
     if (sync_fd >= 0) ::close(sync_fd);

@@ -115,7 +115,8 @@ Result LoadMemory(const uint8_t* data, size_t size, const LoadOptions& options, 
 // Save() writes the picture in the chosen type.  The file is written to a
 // temporary name in the same folder and renamed over `path` only when
 // complete; on failure (kCannotCreate, kCannotWrite, kUnsupported for a depth
-// the format cannot take) any existing file stays untouched.
+// the format cannot take) any existing file stays untouched.  The new file
+// is flushed to disk before the rename, except for kWorkBmp work files.
 Result Save(const Image& image, const std::string& path, const SaveOptions& options);
 
 // FormatOfSaveType() maps a save code to the format it writes.

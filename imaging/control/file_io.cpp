@@ -66,12 +66,15 @@ bool FileIO::SaveFile(int type, MemHandle handle) {
   const std::optional<codecs::SaveType> save_type = SaveTypeOf(type);
   if (!save_type) return owner_->SetErrorCode(Status::kBadValue);
   if (file_name_.isEmpty()) return owner_->SetErrorCode(Status::kCannotCreate);
-  Image img;
+  // The held picture is written in place; other handles are unpacked.
+  Image unpacked;
+  const Image* source = &unpacked;
   if (handle == owner_->ImageHandle() && handle != 0) {
-    img = owner_->image();
-  } else if (Result r = ImageFromHandle(handle, &img); !r.ok()) {
+    source = &owner_->image();
+  } else if (Result r = ImageFromHandle(handle, &unpacked); !r.ok()) {
     return owner_->SetErrorCode(Status::kBadImage);
   }
+  const Image& img = *source;
   codecs::SaveOptions opt;
   opt.type = *save_type;
   opt.jpeg_quality = jpeg_quality_;
