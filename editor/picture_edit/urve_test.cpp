@@ -1,11 +1,13 @@
 #include "editor/picture_edit/urve.h"
 
 #include <QApplication>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
 #include "editor/picture_edit/urve_test_support.h"
 #include "editor/shell/usr.h"
+#include "imaging/codecs/codec.h"
 #include "platform/busy.h"
 
 namespace ruvel {
@@ -337,6 +339,48 @@ TEST_F(ControlTest, FailedCallKeepsItsCodeThroughTheBusyPointer) {
   EXPECT_EQ(mv.ErrorCode(), 10);
   EXPECT_EQ(mv.PointerShape(), 0);
   EXPECT_FALSE(platform::IsBusyCursor());
+}
+
+TEST_F(ControlTest, ScannedPictureBecomesTheNewPicture) {
+  Load(Pattern(30, 30));
+  pic_->currentFile = "/p/old.jpg";
+  pic_->comment = "old";
+  EventLog log(pic_);
+  const imaging::MemHandle scanned = imaging::ImageToHandle(Pattern(64, 32));
+  ASSERT_NE(scanned, 0u);
+  emit pic_->Seam().mvImg().ImageAcquired(scanned);
+  EXPECT_EQ(log.events, QStringList({"eStFile()", "eEdtMode(読込)", "eStPcTyp(,24.)"}));
+  EXPECT_EQ(pic_->prFile(), "");
+  EXPECT_EQ(pic_->sComent(), "");
+  EXPECT_EQ(pic_->InfoFile(), "");
+  EXPECT_FLOAT_EQ(pic_->imageWidth, 64);
+  // The scanner's handle stays the scanner's.
+  EXPECT_NE(static_cast<imaging::MemHandle>(pic_->GetHndle()), scanned);
+  EXPECT_TRUE(imaging::MemFree(scanned));
+
+  // A handle without a picture is reported and changes nothing.
+  log.events.clear();
+  const int32_t held = pic_->GetHndle();
+  emit pic_->Seam().mvImg().ImageAcquired(0x7FFFFFF0);
+  EXPECT_TRUE(log.events.isEmpty());
+  EXPECT_EQ(pic_->GetHndle(), held);
+  EXPECT_EQ(prompt_.texts(), std::vector<QString>({"ｲﾒｰｼﾞが不正です"}));
+}
+
+TEST_F(ControlTest, DroppedFilesOpenByExtension) {
+  imaging::codecs::SaveOptions opt;
+  opt.type = imaging::codecs::SaveType::kJpeg;
+  const QString jpg = WorkFolder() + "dropped.jpg";
+  ASSERT_TRUE(imaging::codecs::Save(Pattern(48, 40), jpg.toStdString(), opt).ok());
+  const QString txt = WorkFolder() + "notes.txt";
+  ASSERT_TRUE(QFile::copy(jpg, txt));
+  emit pic_->Seam().mvImg().FileDropped(txt);
+  EXPECT_EQ(pic_->GetHndle(), 0);
+  EXPECT_EQ(pic_->prFile(), "");
+  emit pic_->Seam().mvImg().FileDropped(jpg);
+  EXPECT_EQ(pic_->prFile(), jpg);
+  EXPECT_NE(pic_->GetHndle(), 0);
+  EXPECT_EQ(pic_->EditState(), kStateLoaded);
 }
 
 TEST_F(ControlTest, PanWindowCheckMarkFollowsTheWindow) {
