@@ -303,9 +303,14 @@ void uRvE::OnImageClick(int button) {
   if (toolbarShown) {
     const bool drawn = mv.ToolbarDrawn();
     if (!toolbarEdited && (currentTool > 1 || drawn)) {
-      SetEditState(kStateEdited);
-      // Without a snapshot the next stroke tries again.
-      if (SaveUndoStep()) toolbarEdited = true;
+      // The click comes before the tool draws.  Without a snapshot the
+      // tool is put down, so the stroke is not made.
+      if (SaveUndoStep()) {
+        SetEditState(kStateEdited);
+        toolbarEdited = true;
+      } else {
+        mv.ToolbarSelectTool(0);
+      }
     }
   } else if (mouseMode == 2) {
     const double f = button == 1 ? 1.1 : 1.0 / 1.1;

@@ -1,6 +1,7 @@
 #include "editor/picture_edit/urve.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 
 #include <gtest/gtest.h>
@@ -309,6 +310,18 @@ TEST_F(ControlTest, FirstStrokeIsRecordedOnce) {
   emit pic_->Seam().mvImg().ImageClick(1);
   EXPECT_EQ(pic_->UndoCount(), 1);
   EXPECT_TRUE(pic_->GtMnState().changed);
+}
+
+TEST_F(ControlTest, StrokeWithoutSnapshotIsNotMade) {
+  Load(Pattern(100, 80));
+  pic_->SetToolbar(true);
+  emit pic_->Seam().mvImg().ToolSelected(3);
+  // The next snapshot's name is taken by a folder, so it cannot be written.
+  ASSERT_TRUE(QDir().mkpath(WorkFolder() + "$$Undo001.bmp/x"));
+  emit pic_->Seam().mvImg().ImageClick(1);
+  EXPECT_FALSE(pic_->toolbarEdited);
+  EXPECT_EQ(pic_->UndoCount(), 0);
+  EXPECT_EQ(pic_->CurrentTool(), 0);
 }
 
 TEST_F(ControlTest, BusyPointerFollowsTheControl) {

@@ -1,7 +1,10 @@
 // urve_demo: one editing control in a window with menus for opening,
 // saving, the view and mouse modes, zoom, selection sizes and undo.
 //
-//   urve_demo [picture]
+//   urve_demo [picture [view word [range job]]]
+//
+// e.g. urve_demo a.jpg 実寸 "名刺(9.1 * 5.5 cm)" opens a.jpg at actual size
+// with a card-sized selection.
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -108,6 +111,8 @@ int main(int argc, char** argv) {
     pic->SetView(QStringLiteral("ｽｹｰﾙ"));
     pic->RefreshPicture(false);
   }
+  if (argc > 2) pic->pcAct(QStringLiteral("表示"), QString::fromLocal8Bit(argv[2]));
+  if (argc > 3) pic->pcAct(QStringLiteral("範囲"), QString::fromLocal8Bit(argv[3]));
   const int rc = app.exec();
   pic->cOff();
   return rc;
