@@ -3,47 +3,33 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
-#include <random>
 #include <vector>
+
+#include "imaging/testing/codec_test_support.h"
 
 namespace imaging {
 namespace {
 
-void Put16(std::vector<uint8_t>* b, unsigned v) {
-  b->push_back(v & 0xFF);
-  b->push_back((v >> 8) & 0xFF);
-}
-void Put32(std::vector<uint8_t>* b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b->push_back((v >> (8 * i)) & 0xFF);
-}
+using namespace imaging::testing;
 
 std::vector<uint8_t> InfoHeader(int32_t w, int32_t h, int bpp, uint32_t compression, uint32_t used = 0,
                                 uint32_t header = 40) {
   std::vector<uint8_t> b;
-  Put32(&b, header);
-  Put32(&b, static_cast<uint32_t>(w));
-  Put32(&b, static_cast<uint32_t>(h));
-  Put16(&b, 1);
-  Put16(&b, static_cast<unsigned>(bpp));
-  Put32(&b, compression);
-  Put32(&b, 0);
-  Put32(&b, 0);
-  Put32(&b, 0);
-  Put32(&b, used);
-  Put32(&b, 0);
+  PutLe32(&b, header);
+  PutLe32(&b, static_cast<uint32_t>(w));
+  PutLe32(&b, static_cast<uint32_t>(h));
+  PutLe16(&b, 1);
+  PutLe16(&b, static_cast<unsigned>(bpp));
+  PutLe32(&b, compression);
+  PutLe32(&b, 0);
+  PutLe32(&b, 0);
+  PutLe32(&b, 0);
+  PutLe32(&b, used);
+  PutLe32(&b, 0);
   b.resize(header, 0);
   return b;
-}
-
-Image RandomPicture(int w, int h, int bpp, unsigned seed) {
-  Image img;
-  EXPECT_TRUE(Image::Create(w, h, bpp, &img).ok());
-  std::mt19937 rng(seed);
-  for (auto& e : img.palette()) e = PaletteEntry{uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), 0};
-  for (int y = 0; y < h; ++y)
-    for (size_t i = 0; i < img.stride(); ++i) img.row(y)[i] = uint8_t(rng());
-  return img;
 }
 
 TEST(PackedDib, LayoutIsByteForByte) {
@@ -93,7 +79,7 @@ TEST(PackedDib, LayoutIsByteForByte) {
 TEST(PackedDib, RoundTripEveryDepth) {
   for (int bpp : {1, 4, 8, 16, 24, 32})
     for (int w : {1, 3, 17}) {
-      SCOPED_TRACE(testing::Message() << "bpp " << bpp << " w " << w);
+      SCOPED_TRACE(::testing::Message() << "bpp " << bpp << " w " << w);
       Image img = RandomPicture(w, 5, bpp, bpp * 7 + w);
       img.set_dpi(300, 600);
       std::vector<uint8_t> block;
@@ -136,9 +122,9 @@ TEST(PackedDib, ReadsTopDownBitFieldsAndLargerHeaders) {
   }
   {  // BI_BITFIELDS 5-6-5 after the header: 24 bpp
     std::vector<uint8_t> b = InfoHeader(2, 1, 16, 3);
-    Put32(&b, 0xF800);
-    Put32(&b, 0x07E0);
-    Put32(&b, 0x001F);
+    PutLe32(&b, 0xF800);
+    PutLe32(&b, 0x07E0);
+    PutLe32(&b, 0x001F);
     b.insert(b.end(), {0xE0, 0x07, 0xFF, 0xFF});
     Image img;
     ASSERT_TRUE(FromPackedDib(b.data(), b.size(), &img).ok());

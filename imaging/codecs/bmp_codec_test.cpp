@@ -1,53 +1,19 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
-#include <csignal>
+#include <cstdint>
 #include <cstring>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "imaging/codecs/codec.h"
 #include "imaging/codecs/internal/format_codec.h"
+#include "imaging/testing/codec_test_support.h"
 
 namespace imaging::codecs::internal {
 namespace {
 
-std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "bmp_" + std::to_string(getpid()) + "_" + name;
-}
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-}
-
-uint32_t Get32(const std::vector<uint8_t>& b, size_t at) {
-  return uint32_t{b[at]} | (uint32_t{b[at + 1]} << 8) | (uint32_t{b[at + 2]} << 16) | (uint32_t{b[at + 3]} << 24);
-}
-
-void Put16(std::vector<uint8_t>* b, unsigned v) {
-  b->push_back(v & 0xFF);
-  b->push_back((v >> 8) & 0xFF);
-}
-void Put32(std::vector<uint8_t>* b, uint32_t v) {
-  for (int i = 0; i < 4; ++i) b->push_back((v >> (8 * i)) & 0xFF);
-}
-
-Image RandomPicture(int w, int h, int bpp, unsigned seed) {
-  Image img;
-  EXPECT_TRUE(Image::Create(w, h, bpp, &img).ok());
-  std::mt19937 rng(seed);
-  for (auto& e : img.palette()) e = PaletteEntry{uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), 0};
-  for (int y = 0; y < h; ++y)
-    for (size_t i = 0; i < Image::RowBytes(w, bpp); ++i) img.row(y)[i] = uint8_t(rng());
-  return img;
-}
+using namespace imaging::testing;
 
 // Runs of random length and value, with some noise between them: the kind
 // of picture RLE shrinks.
@@ -74,21 +40,10 @@ Image RunsPicture(int w, int h, int bpp, unsigned seed) {
   return img;
 }
 
-void ExpectSamePixels(const Image& a, const Image& b) {
-  ASSERT_EQ(a.width(), b.width());
-  ASSERT_EQ(a.height(), b.height());
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) ASSERT_EQ(a.PixelRgb(x, y), b.PixelRgb(x, y)) << x << "," << y;
-}
-
 Result SaveBytes(const Image& img, SaveType type, std::vector<uint8_t>* bytes) {
-  const std::string path = TempPath("out.bmp");
   SaveOptions so;
   so.type = type;
-  Result r = BmpCodec().save(img, path, so);
-  *bytes = ReadAll(path);
-  std::remove(path.c_str());
-  return r;
+  return SaveToBytes(BmpCodec().save, img, so, "out.bmp", bytes);
 }
 
 Result Decode(const std::vector<uint8_t>& bytes, Image* out) {
@@ -101,20 +56,20 @@ std::vector<uint8_t> HandMadeBmp(int32_t w, int32_t h, int bpp, uint32_t compres
                                  const std::vector<uint8_t>& extra, const std::vector<uint8_t>& pixels,
                                  uint32_t used = 0) {
   std::vector<uint8_t> b = {'B', 'M'};
-  Put32(&b, static_cast<uint32_t>(54 + extra.size() + pixels.size()));
-  Put32(&b, 0);
-  Put32(&b, static_cast<uint32_t>(54 + extra.size()));
-  Put32(&b, 40);
-  Put32(&b, static_cast<uint32_t>(w));
-  Put32(&b, static_cast<uint32_t>(h));
-  Put16(&b, 1);
-  Put16(&b, static_cast<unsigned>(bpp));
-  Put32(&b, compression);
-  Put32(&b, static_cast<uint32_t>(pixels.size()));
-  Put32(&b, 2835);
-  Put32(&b, 2835);
-  Put32(&b, used);
-  Put32(&b, 0);
+  PutLe32(&b, static_cast<uint32_t>(54 + extra.size() + pixels.size()));
+  PutLe32(&b, 0);
+  PutLe32(&b, static_cast<uint32_t>(54 + extra.size()));
+  PutLe32(&b, 40);
+  PutLe32(&b, static_cast<uint32_t>(w));
+  PutLe32(&b, static_cast<uint32_t>(h));
+  PutLe16(&b, 1);
+  PutLe16(&b, static_cast<unsigned>(bpp));
+  PutLe32(&b, compression);
+  PutLe32(&b, static_cast<uint32_t>(pixels.size()));
+  PutLe32(&b, 2835);
+  PutLe32(&b, 2835);
+  PutLe32(&b, used);
+  PutLe32(&b, 0);
   b.insert(b.end(), extra.begin(), extra.end());
   b.insert(b.end(), pixels.begin(), pixels.end());
   return b;
@@ -135,7 +90,7 @@ TEST(BmpCodec, RoundTripEveryDepthAndType) {
   for (int bpp : {1, 4, 8, 16, 24, 32})
     for (SaveType type : {SaveType::kWorkBmp, SaveType::kBmp})
       for (int w : {1, 7, 33}) {
-        SCOPED_TRACE(testing::Message() << "bpp " << bpp << " type " << int(type) << " w " << w);
+        SCOPED_TRACE(::testing::Message() << "bpp " << bpp << " type " << int(type) << " w " << w);
         Image img = (bpp == 4 || bpp == 8) && w > 1 ? RunsPicture(w, 9, bpp, bpp + w) : RandomPicture(w, 9, bpp, bpp + w);
         img.set_dpi(300, 72);
         std::vector<uint8_t> bytes;
@@ -200,11 +155,11 @@ TEST(BmpCodec, RleOnlyWhenItIsSmaller) {
     std::vector<uint8_t> rle, plain;
     ASSERT_TRUE(SaveBytes(runs, SaveType::kBmp, &rle).ok());
     ASSERT_TRUE(SaveBytes(runs, SaveType::kWorkBmp, &plain).ok());
-    EXPECT_EQ(Get32(rle, 30), code);
-    EXPECT_EQ(Get32(plain, 30), 0u);
+    EXPECT_EQ(Le32(rle, 30), code);
+    EXPECT_EQ(Le32(plain, 30), 0u);
     EXPECT_LT(rle.size(), plain.size());
-    EXPECT_EQ(Get32(rle, 34), rle.size() - Get32(rle, 10));  // biSizeImage is the RLE size
-    EXPECT_EQ(Get32(rle, 2), rle.size());
+    EXPECT_EQ(Le32(rle, 34), rle.size() - Le32(rle, 10));  // biSizeImage is the RLE size
+    EXPECT_EQ(Le32(rle, 2), rle.size());
     Image back;
     ASSERT_TRUE(Decode(rle, &back).ok());
     ExpectSamePixels(runs, back);
@@ -212,7 +167,7 @@ TEST(BmpCodec, RleOnlyWhenItIsSmaller) {
     const Image noise = RandomPicture(200, 40, bpp, 4);
     std::vector<uint8_t> bytes;
     ASSERT_TRUE(SaveBytes(noise, SaveType::kBmp, &bytes).ok());
-    EXPECT_EQ(Get32(bytes, 30), 0u);  // RLE would be larger
+    EXPECT_EQ(Le32(bytes, 30), 0u);  // RLE would be larger
     ASSERT_TRUE(Decode(bytes, &back).ok());
     ExpectSamePixels(noise, back);
   }
@@ -271,14 +226,14 @@ TEST(BmpCodec, MalformedRleIsSafe) {
 TEST(BmpCodec, ReadsOs2CoreHeaderTopDownAndBitFields) {
   {  // OS/2 1.x: 12-byte header, 16-bit sides, RGB triples
     std::vector<uint8_t> b = {'B', 'M'};
-    Put32(&b, 14 + 12 + 6 + 4);
-    Put32(&b, 0);
-    Put32(&b, 14 + 12 + 6);
-    Put32(&b, 12);
-    Put16(&b, 3);
-    Put16(&b, 1);
-    Put16(&b, 1);
-    Put16(&b, 1);
+    PutLe32(&b, 14 + 12 + 6 + 4);
+    PutLe32(&b, 0);
+    PutLe32(&b, 14 + 12 + 6);
+    PutLe32(&b, 12);
+    PutLe16(&b, 3);
+    PutLe16(&b, 1);
+    PutLe16(&b, 1);
+    PutLe16(&b, 1);
     b.insert(b.end(), {10, 20, 30, 40, 50, 60});  // B G R, B G R
     b.insert(b.end(), {0x40, 0, 0, 0});          // 0 1 0
     Image img;
@@ -297,9 +252,9 @@ TEST(BmpCodec, ReadsOs2CoreHeaderTopDownAndBitFields) {
   }
   {  // BI_BITFIELDS 5-6-5 becomes 24 bpp
     std::vector<uint8_t> masks;
-    Put32(&masks, 0xF800);
-    Put32(&masks, 0x07E0);
-    Put32(&masks, 0x001F);
+    PutLe32(&masks, 0xF800);
+    PutLe32(&masks, 0x07E0);
+    PutLe32(&masks, 0x001F);
     const std::vector<uint8_t> rows = {0x00, 0xF8, 0xE0, 0x07, 0x1F, 0x00, 0x00, 0x00};  // red, green, blue
     Image img;
     ASSERT_TRUE(Decode(HandMadeBmp(3, 1, 16, 3, masks, rows), &img).ok());
@@ -310,9 +265,9 @@ TEST(BmpCodec, ReadsOs2CoreHeaderTopDownAndBitFields) {
   }
   {  // BI_BITFIELDS 32-bit with swapped channels
     std::vector<uint8_t> masks;
-    Put32(&masks, 0x000000FF);
-    Put32(&masks, 0x0000FF00);
-    Put32(&masks, 0x00FF0000);
+    PutLe32(&masks, 0x000000FF);
+    PutLe32(&masks, 0x0000FF00);
+    PutLe32(&masks, 0x00FF0000);
     const std::vector<uint8_t> rows = {0x11, 0x22, 0x33, 0x44};
     Image img;
     ASSERT_TRUE(Decode(HandMadeBmp(1, 1, 32, 3, masks, rows), &img).ok());
@@ -347,31 +302,8 @@ TEST(BmpCodec, MalformedHeadersGiveErrorCodes) {
   }
 }
 
-// Saves with files limited to 64 KB, so a larger save fails part way;
-// exits 0 when the save reports kCannotWrite.  Runs in a death-test child.
-void SaveWithFileSizeLimit(const Image& img, const std::string& path, SaveType type) {
-  std::signal(SIGXFSZ, SIG_IGN);
-  const rlimit limit{64 * 1024, 64 * 1024};
-  setrlimit(RLIMIT_FSIZE, &limit);
-  SaveOptions so;
-  so.type = type;
-  const Result r = Save(img, path, so);
-  std::_Exit(r.code() == Status::kCannotWrite ? 0 : 1);
-}
-
 TEST(BmpCodec, FailedSaveLeavesExistingFileUntouched) {
-  const std::string dir = TempPath("atomic");
-  std::filesystem::create_directories(dir);
-  const std::string path = dir + "/keep.bmp";
-  { std::ofstream(path, std::ios::binary) << "old contents"; }
-  const Image img = RandomPicture(512, 512, 24, 7);  // 768 KB of rows
-  EXPECT_EXIT(SaveWithFileSizeLimit(img, path, SaveType::kWorkBmp), testing::ExitedWithCode(0), "");
-  const std::vector<uint8_t> left = ReadAll(path);
-  EXPECT_EQ(std::string(left.begin(), left.end()), "old contents");
-  int entries = 0;
-  for (const auto& e : std::filesystem::directory_iterator(dir)) entries += e.is_regular_file();
-  EXPECT_EQ(entries, 1);
-  std::filesystem::remove_all(dir);
+  ExpectFailedSaveKeepsExistingFile(RandomPicture(512, 512, 24, 7), SaveType::kWorkBmp, "keep.bmp");  // 768 KB of rows
 }
 
 }  // namespace

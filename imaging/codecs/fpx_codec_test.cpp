@@ -7,14 +7,11 @@
 #include <gsf/gsf-utils.h>
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
-#include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <memory>
 #include <random>
 #include <set>
 #include <string>
@@ -23,14 +20,15 @@
 #include "imaging/codecs/fpx_internal.h"
 #include "imaging/codecs/internal/format_codec.h"
 #include "imaging/ops/resize.h"
+#include "imaging/testing/codec_test_support.h"
 
 namespace imaging::codecs::internal {
 namespace {
 
-std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "fpx_" + std::to_string(getpid()) + "_" + name;
-}
+using namespace imaging::testing;
 
+// The pictures are GradientPicture()s: smooth with some noise, so that tiles
+// differ and JPEG has work.
 std::vector<uint8_t> Encode(const Image& img, SaveType type = SaveType::kFpx, int quality = 85) {
   SaveOptions so;
   so.type = type;
@@ -38,52 +36,6 @@ std::vector<uint8_t> Encode(const Image& img, SaveType type = SaveType::kFpx, in
   std::vector<uint8_t> bytes;
   EXPECT_TRUE(FpxEncode(img, so, &bytes).ok());
   return bytes;
-}
-
-// A smooth gradient with some noise, so that tiles differ and JPEG has work.
-Image Picture(int w, int h, int bpp, unsigned seed) {
-  Image img;
-  EXPECT_TRUE(Image::Create(w, h, bpp, &img).ok());
-  std::mt19937 rng(seed);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) {
-      const uint32_t noise = rng() & 0x070707;
-      const uint32_t rgb = (uint32_t(x * 3 & 255) << 16 | uint32_t(y * 2 & 255) << 8 | uint32_t((x + y) & 255)) ^ noise;
-      if (bpp == 8) {
-        img.row(y)[x] = uint8_t(rgb >> 8);
-      } else {
-        img.SetPixelRgb(x, y, rgb);
-      }
-    }
-  img.set_gray(bpp == 8);
-  return img;
-}
-
-void ExpectSamePixels(const Image& a, const Image& b) {
-  ASSERT_EQ(a.width(), b.width());
-  ASSERT_EQ(a.height(), b.height());
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) ASSERT_EQ(a.PixelRgb(x, y), b.PixelRgb(x, y)) << x << "," << y;
-}
-
-double Psnr(const Image& a, const Image& b) {
-  double sum = 0;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) {
-      const uint32_t p = a.PixelRgb(x, y), q = b.PixelRgb(x, y);
-      for (int s = 0; s < 24; s += 8) {
-        const double d = double((p >> s) & 255) - double((q >> s) & 255);
-        sum += d * d;
-      }
-    }
-  const double mse = sum / (3.0 * a.width() * a.height());
-  return mse == 0 ? 99.0 : 10.0 * std::log10(255.0 * 255.0 / mse);
-}
-
-uint32_t Le32(const uint8_t* p) { return uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 | uint32_t{p[3]} << 24; }
-
-void Put32(std::vector<uint8_t>* v, uint32_t x) {
-  for (int s = 0; s < 32; s += 8) v->push_back(uint8_t(x >> s));
 }
 
 // ---- libgsf helpers: reading a written file's storage, building others --
@@ -163,9 +115,9 @@ std::vector<uint8_t> LevelHeader(uint32_t w, uint32_t h, uint32_t channels, cons
                                  uint32_t tile_count = ~0u) {
   std::vector<uint8_t> b;
   for (uint32_t v : {36u, w, h, tile_count == ~0u ? uint32_t(tiles.size()) : tile_count, 64u, 64u, channels, 36u, 16u})
-    Put32(&b, v);
+    PutLe32(&b, v);
   for (const Tile& t : tiles)
-    for (uint32_t v : {t.offset, t.length, t.type, t.subtype}) Put32(&b, v);
+    for (uint32_t v : {t.offset, t.length, t.type, t.subtype}) PutLe32(&b, v);
   return b;
 }
 
@@ -181,9 +133,9 @@ std::vector<uint8_t> ContentsSet(const std::vector<HandLevel>& levels, const std
   w.AddUi4(kPidLevelCount, uint32_t(levels.size()));
   for (size_t i = 0; i < levels.size(); ++i) {
     std::vector<uint8_t> colour;
-    Put32(&colour, levels[i].channels);
+    PutLe32(&colour, levels[i].channels);
     for (uint32_t c = 0; c < levels[i].channels; ++c)
-      Put32(&colour, ((levels[i].channels == 1 ? kColourSpaceMono : kColourSpaceRgb) << 16) | c);
+      PutLe32(&colour, ((levels[i].channels == 1 ? kColourSpaceMono : kColourSpaceRgb) << 16) | c);
     w.AddUi4(PidLevel(int(i), kLevelWidth), levels[i].width);
     w.AddUi4(PidLevel(int(i), kLevelHeight), levels[i].height);
     w.AddBlob(PidLevel(int(i), kLevelColour), colour);
@@ -219,8 +171,8 @@ std::vector<uint8_t> RawTile(uint8_t r, uint8_t g, uint8_t b) {
 TEST(FpxCodec, UncompressedRoundTripIsExactAtEverySize) {
   for (int bpp : {24, 8})
     for (auto [w, h] : {std::pair{1, 1}, {64, 64}, {65, 63}, {130, 70}, {200, 129}}) {
-      SCOPED_TRACE(testing::Message() << "bpp " << bpp << " " << w << "x" << h);
-      const Image img = Picture(w, h, bpp, unsigned(w * 7 + h));
+      SCOPED_TRACE(::testing::Message() << "bpp " << bpp << " " << w << "x" << h);
+      const Image img = GradientPicture(w, h, bpp, unsigned(w * 7 + h));
       const std::vector<uint8_t> bytes = Encode(img);
       ASSERT_TRUE(FpxCodec().sniff(bytes.data(), bytes.size()));
       EXPECT_EQ(DetectFormat(bytes.data(), bytes.size()), FileFormat::kFpx);
@@ -247,7 +199,7 @@ TEST(FpxCodec, OtherDepthsAreStoredAsColourThroughTheDispatcher) {
   for (size_t i = 0; i < pal.palette().size(); ++i) pal.palette()[i] = PaletteEntry{uint8_t(i * 16), 40, uint8_t(255 - i), 0};
   for (int y = 0; y < 20; ++y)
     for (size_t i = 0; i < 35; ++i) pal.row(y)[i] = uint8_t(y * 17 + i);
-  Image wide = Picture(33, 90, 32, 4);
+  Image wide = GradientPicture(33, 90, 32, 4);
   for (const Image* img : {&pal, &wide}) {
     const std::string path = TempPath("depth.fpx");
     SaveOptions so;
@@ -265,7 +217,7 @@ TEST(FpxCodec, OtherDepthsAreStoredAsColourThroughTheDispatcher) {
 TEST(FpxCodec, JpegTilesStayCloseAndShareTheirTables) {
   for (int bpp : {24, 8}) {
     SCOPED_TRACE(bpp);
-    const Image img = Picture(150, 100, bpp, 11);
+    const Image img = GradientPicture(150, 100, bpp, 11);
     const std::vector<uint8_t> raw = Encode(img, SaveType::kFpx);
     const std::vector<uint8_t> good = Encode(img, SaveType::kFpxJpeg, 95);
     const std::vector<uint8_t> poor = Encode(img, SaveType::kFpxJpeg, 20);
@@ -296,8 +248,8 @@ TEST(FpxCodec, JpegTilesStayCloseAndShareTheirTables) {
     const std::vector<uint8_t> header = StreamBytes(GSF_INFILE(level.get()), "Subimage 0000 Header");
     ASSERT_EQ(header.size(), 36u + 6 * 16);
     for (int t = 0; t < 6; ++t) {
-      EXPECT_EQ(Le32(&header[36 + 16 * t + 8]), kTileJpeg);
-      EXPECT_EQ(Le32(&header[36 + 16 * t + 12]) >> 24, 1u);
+      EXPECT_EQ(Le32(header, 36 + 16 * t + 8), kTileJpeg);
+      EXPECT_EQ(Le32(header, 36 + 16 * t + 12) >> 24, 1u);
     }
   }
 }
@@ -315,9 +267,9 @@ TEST(FpxCodec, UniformTilesBecomeSingleColourTiles) {
     ASSERT_TRUE(level);
     const std::vector<uint8_t> header = StreamBytes(GSF_INFILE(level.get()), "Subimage 0000 Header");
     ASSERT_EQ(header.size(), 36u + 2 * 16);
-    EXPECT_EQ(Le32(&header[36 + 8]), kTileSingleColour);
-    EXPECT_EQ(Le32(&header[36 + 12]) & 0xFFFFFF, 0x563412u);  // R, G, B in bytes 0, 1, 2
-    EXPECT_EQ(Le32(&header[36 + 16 + 8]), type == SaveType::kFpx ? kTileUncompressed : kTileJpeg);
+    EXPECT_EQ(Le32(header, 36 + 8), kTileSingleColour);
+    EXPECT_EQ(Le32(header, 36 + 12) & 0xFFFFFF, 0x563412u);  // R, G, B in bytes 0, 1, 2
+    EXPECT_EQ(Le32(header, 36 + 16 + 8), type == SaveType::kFpx ? kTileUncompressed : kTileJpeg);
     Image back;
     ASSERT_TRUE(FpxCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
     EXPECT_EQ(back.PixelRgb(0, 0), 0x123456u);
@@ -328,7 +280,7 @@ TEST(FpxCodec, UniformTilesBecomeSingleColourTiles) {
 // ---- Storage layout and levels -------------------------------------------
 
 TEST(FpxCodec, WrittenStorageHoldsTheExpectedStreamsAndLevels) {
-  const Image img = Picture(300, 100, 24, 5);
+  const Image img = GradientPicture(300, 100, 24, 5);
   const std::vector<uint8_t> bytes = Encode(img);
   Infile ole = OpenCompound(bytes);
   ASSERT_TRUE(ole);
@@ -354,10 +306,10 @@ TEST(FpxCodec, WrittenStorageHoldsTheExpectedStreamsAndLevels) {
               (std::set<std::string>{"Subimage 0000 Header", "Subimage 0000 Data"}));
     const std::vector<uint8_t> h = StreamBytes(GSF_INFILE(level.get()), "Subimage 0000 Header");
     ASSERT_GE(h.size(), 36u);
-    EXPECT_EQ(Le32(&h[4]), uint32_t(sizes[i][0]));
-    EXPECT_EQ(Le32(&h[8]), uint32_t(sizes[i][1]));
+    EXPECT_EQ(Le32(h, 4), uint32_t(sizes[i][0]));
+    EXPECT_EQ(Le32(h, 8), uint32_t(sizes[i][1]));
     const uint32_t tiles = uint32_t((sizes[i][0] + 63) / 64 * ((sizes[i][1] + 63) / 64));
-    EXPECT_EQ(Le32(&h[12]), tiles);
+    EXPECT_EQ(Le32(h, 12), tiles);
     EXPECT_EQ(h.size(), 36u + 16 * tiles);
     EXPECT_EQ(contents[PidLevel(i, kLevelWidth)].number, uint32_t(sizes[i][0]));
     EXPECT_EQ(contents[PidLevel(i, kLevelHeight)].number, uint32_t(sizes[i][1]));
@@ -366,14 +318,14 @@ TEST(FpxCodec, WrittenStorageHoldsTheExpectedStreamsAndLevels) {
     EXPECT_EQ(data.size(), size_t(tiles) * 64 * 64 * 3);
   }
   // A picture that fits in one tile has one level.
-  const std::vector<uint8_t> one = Encode(Picture(64, 10, 24, 1));
+  const std::vector<uint8_t> one = Encode(GradientPicture(64, 10, 24, 1));
   Infile small = OpenCompound(one);
   ASSERT_TRUE(small);
   EXPECT_EQ(ChildNames(small.get()).count("Resolution 0001"), 0u);
 }
 
 TEST(FpxCodec, BoundedLoadPicksTheSmallestCoveringLevel) {
-  const Image img = Picture(300, 100, 24, 5);
+  const Image img = GradientPicture(300, 100, 24, 5);
   const std::vector<uint8_t> bytes = Encode(img);
   struct Case {
     int max_w, max_h, level_w, level_h;
@@ -384,7 +336,7 @@ TEST(FpxCodec, BoundedLoadPicksTheSmallestCoveringLevel) {
                {0, 0, 300, 100},      // no bound
                {1000, 1000, 300, 100}};
   for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.max_w << "x" << c.max_h);
+    SCOPED_TRACE(::testing::Message() << c.max_w << "x" << c.max_h);
     LoadOptions lo;
     lo.max_width = c.max_w;
     lo.max_height = c.max_h;
@@ -404,10 +356,7 @@ TEST(FpxCodec, BoundedLoadPicksTheSmallestCoveringLevel) {
 
   // Through the dispatcher the level is then fitted to the bound.
   const std::string path = TempPath("bounded.fpx");
-  {
-    std::ofstream f(path, std::ios::binary);
-    f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-  }
+  ASSERT_TRUE(WriteFile(path, bytes));
   Image fitted;
   LoadOptions bound;
   bound.max_width = bound.max_height = 40;
@@ -418,7 +367,7 @@ TEST(FpxCodec, BoundedLoadPicksTheSmallestCoveringLevel) {
 }
 
 TEST(FpxCodec, CommentAndResolutionRoundTrip) {
-  Image img = Picture(80, 50, 24, 2);
+  Image img = GradientPicture(80, 50, 24, 2);
   img.set_dpi(300, 150);
   img.set_comment("富士山 from the ferry");
   std::vector<uint8_t> bytes = Encode(img);
@@ -553,7 +502,7 @@ TEST(FpxCodec, TruncatedFilesAreBrokenOnceRecognisable) {
   // libgsf puts the directory near the end of the file.  A file cut before
   // its directory cannot be told from any other damaged compound file; one
   // cut after it is still recognised and reported as broken.
-  const std::vector<uint8_t> bytes = Encode(Picture(200, 150, 24, 9));
+  const std::vector<uint8_t> bytes = Encode(GradientPicture(200, 150, 24, 9));
   std::vector<uint8_t> name(32, 0);
   for (size_t i = 0; i < std::strlen(kImageContentsName); ++i) name[2 * i] = uint8_t(kImageContentsName[i]);
   const size_t directory = size_t(std::search(bytes.begin(), bytes.end(), name.begin(), name.end()) - bytes.begin());
@@ -652,8 +601,8 @@ TEST(FpxCodec, MalformedContentGivesErrorCodes) {
 TEST(FpxCodec, MutatedFilesFailCleanly) {
   // Random byte damage anywhere, the compound file structure included:
   // every load either succeeds or returns one of the file error codes.
-  const std::vector<uint8_t> files[] = {Encode(Picture(130, 70, 24, 1)),
-                                        Encode(Picture(90, 70, 8, 2), SaveType::kFpxJpeg)};
+  const std::vector<uint8_t> files[] = {Encode(GradientPicture(130, 70, 24, 1)),
+                                        Encode(GradientPicture(90, 70, 8, 2), SaveType::kFpxJpeg)};
   std::mt19937 rng(1234);
   int failures = 0;
   for (const std::vector<uint8_t>& original : files)
@@ -680,7 +629,7 @@ TEST(FpxCodec, MutatedFilesFailCleanly) {
 TEST(FpxCodec, DamagedStreamsInASoundCompoundFileFailCleanly) {
   // The compound file stays intact; the property set, a level header or the
   // tile data (JPEG with shared tables) are damaged.
-  const std::vector<uint8_t> original = Encode(Picture(100, 70, 24, 3), SaveType::kFpxJpeg);
+  const std::vector<uint8_t> original = Encode(GradientPicture(100, 70, 24, 3), SaveType::kFpxJpeg);
   Infile ole = OpenCompound(original);
   ASSERT_TRUE(ole);
   std::vector<std::vector<uint8_t>> streams{StreamBytes(ole.get(), kImageContentsName)};

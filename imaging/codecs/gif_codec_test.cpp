@@ -1,52 +1,23 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <random>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "imaging/codecs/gif_internal.h"
 #include "imaging/codecs/internal/format_codec.h"
+#include "imaging/testing/codec_test_support.h"
 
 namespace imaging::codecs::internal {
 namespace {
 
-std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "gif_" + std::to_string(getpid()) + "_" + name;
-}
-
-std::vector<uint8_t> ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-}
-
-// A palette picture with random indices and a random palette.
-Image RandomPalettePicture(int w, int h, int bpp, unsigned seed) {
-  Image img;
-  EXPECT_TRUE(Image::Create(w, h, bpp, &img).ok());
-  std::mt19937 rng(seed);
-  for (auto& e : img.palette()) e = PaletteEntry{uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), 0};
-  for (int y = 0; y < h; ++y)
-    for (size_t i = 0; i < img.stride(); ++i) img.row(y)[i] = uint8_t(rng());
-  return img;
-}
-
-void ExpectSamePixels(const Image& a, const Image& b) {
-  ASSERT_EQ(a.width(), b.width());
-  ASSERT_EQ(a.height(), b.height());
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) ASSERT_EQ(a.PixelRgb(x, y), b.PixelRgb(x, y)) << x << "," << y;
-}
+using namespace imaging::testing;
 
 Result SaveAndLoad(const Image& img, const SaveOptions& so, Image* back, const std::string& name) {
-  const std::string path = TempPath(name);
-  if (Result r = GifCodec().save(img, path, so); !r.ok()) return r;
-  const std::vector<uint8_t> bytes = ReadAll(path);
-  std::remove(path.c_str());
+  std::vector<uint8_t> bytes;
+  if (Result r = SaveToBytes(GifCodec().save, img, so, name, &bytes); !r.ok()) return r;
   if (!GifCodec().sniff(bytes.data(), bytes.size())) return Result(Status::kBadFile, "not sniffed");
   return GifCodec().load(bytes.data(), bytes.size(), {}, back);
 }
@@ -55,8 +26,8 @@ TEST(GifCodec, RoundTripEveryPaletteDepth) {
   for (int bpp : {1, 4, 8})
     for (bool interlace : {false, true})
       for (int w : {1, 7, 33}) {
-        SCOPED_TRACE(testing::Message() << "bpp " << bpp << " interlace " << interlace << " w " << w);
-        const Image img = RandomPalettePicture(w, 13, bpp, bpp * 100 + w);
+        SCOPED_TRACE(::testing::Message() << "bpp " << bpp << " interlace " << interlace << " w " << w);
+        const Image img = RandomPicture(w, 13, bpp, bpp * 100 + w);
         SaveOptions so;
         so.type = SaveType::kGif;
         so.interlace = interlace;
@@ -69,7 +40,7 @@ TEST(GifCodec, RoundTripEveryPaletteDepth) {
 }
 
 TEST(GifCodec, InterlacedFileDecodesLikeGiflib) {
-  const Image img = RandomPalettePicture(9, 21, 8, 5);
+  const Image img = RandomPicture(9, 21, 8, 5);
   SaveOptions so;
   so.type = SaveType::kGif;
   so.interlace = true;
@@ -88,7 +59,7 @@ TEST(GifCodec, InterlacedFileDecodesLikeGiflib) {
 }
 
 TEST(GifCodec, TransparentColourAndCommentRoundTrip) {
-  Image img = RandomPalettePicture(16, 16, 4, 9);
+  Image img = RandomPicture(16, 16, 4, 9);
   img.palette()[5] = PaletteEntry{30, 20, 10, 0};
   SaveOptions so;
   so.type = SaveType::kGif;
@@ -118,21 +89,12 @@ TEST(GifCodec, TrueColourWithFewColoursKeepsThemExactly) {
 }
 
 TEST(GifCodec, TrueColourGradientIsQuantisedCloseToOriginal) {
-  Image img;
-  ASSERT_TRUE(Image::Create(64, 64, 32, &img).ok());
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x) img.SetPixelRgb(x, y, (uint32_t(x * 4) << 16) | (uint32_t(y * 4) << 8) | 128);
+  const Image img = GradientPicture(64, 64, 32, 1, {.x_step = 4, .y_step = 4, .blue = 128, .noise = 0});
   SaveOptions so;
   so.type = SaveType::kGif;
   Image back;
   ASSERT_TRUE(SaveAndLoad(img, so, &back, "grad.gif").ok());
-  double err = 0;
-  for (int y = 0; y < 64; ++y)
-    for (int x = 0; x < 64; ++x) {
-      const uint32_t a = img.PixelRgb(x, y), b = back.PixelRgb(x, y);
-      for (int s = 0; s < 24; s += 8) err += std::abs(int((a >> s) & 255) - int((b >> s) & 255));
-    }
-  EXPECT_LT(err / (64 * 64 * 3), 6.0);
+  EXPECT_LT(MeanChannelDifference(img, back), 6.0);
 }
 
 // Three pictures of different sizes, the second one interlaced, written
@@ -164,7 +126,7 @@ std::vector<uint8_t> ThreePictureGif() {
   }
   EGifCloseFile(gif, &error);
   GifFreeMapObject(map);
-  std::vector<uint8_t> bytes = ReadAll(path);
+  std::vector<uint8_t> bytes = ReadFile(path);
   std::remove(path.c_str());
   return bytes;
 }

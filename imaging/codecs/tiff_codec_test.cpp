@@ -1,58 +1,33 @@
 #include <gtest/gtest.h>
 #include <tiffio.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <random>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "imaging/codecs/internal/format_codec.h"
+#include "imaging/testing/codec_test_support.h"
 
 namespace imaging::codecs::internal {
 namespace {
 
-std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "tiff_" + std::to_string(getpid()) + "_" + name;
-}
+using namespace imaging::testing;
 
-std::vector<uint8_t> ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
-}
-
-Image RandomPicture(int w, int h, int bpp, unsigned seed, bool grey = false) {
-  Image img;
-  EXPECT_TRUE(Image::Create(w, h, bpp, &img).ok());
-  std::mt19937 rng(seed);
-  if (!grey)
-    for (auto& e : img.palette()) e = PaletteEntry{uint8_t(rng()), uint8_t(rng()), uint8_t(rng()), 0};
-  for (int y = 0; y < h; ++y)
-    for (size_t i = 0; i < img.stride(); ++i) img.row(y)[i] = uint8_t(rng());
-  if (bpp == 32)  // keep the alpha byte meaningful
+// Random rows; a grey picture keeps the grey ramp palette, and 32-bit
+// pictures get an alpha ramp so the alpha byte means something.
+Image TiffPicture(int w, int h, int bpp, unsigned seed, bool grey = false) {
+  Image img = RandomPicture(w, h, bpp, seed, {.random_palette = !grey});
+  if (bpp == 32)
     for (int y = 0; y < h; ++y)
       for (int x = 0; x < w; ++x) img.row(y)[4 * x + 3] = uint8_t(x * 9);
   return img;
 }
 
 std::vector<uint8_t> Save(const Image& img, const SaveOptions& so) {
-  const std::string path = TempPath("t.tif");
-  EXPECT_TRUE(TiffCodec().save(img, path, so).ok());
-  std::vector<uint8_t> bytes = ReadAll(path);
-  std::remove(path.c_str());
+  std::vector<uint8_t> bytes;
+  EXPECT_TRUE(SaveToBytes(TiffCodec().save, img, so, "t.tif", &bytes).ok());
   return bytes;
-}
-
-int MaxDifference(const Image& a, const Image& b) {
-  int worst = 0;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) {
-      const uint32_t p = a.PixelRgb(x, y), q = b.PixelRgb(x, y);
-      for (int s = 0; s < 24; s += 8) worst = std::max(worst, std::abs(int((p >> s) & 255) - int((q >> s) & 255)));
-    }
-  return worst;
 }
 
 TEST(TiffCodec, LosslessRoundTripsAtEveryDepthAndCompression) {
@@ -60,8 +35,8 @@ TEST(TiffCodec, LosslessRoundTripsAtEveryDepthAndCompression) {
                             TiffCompression::kDeflate})
     for (int bpp : {1, 4, 8, 24, 32})
       for (bool grey : {false, true}) {
-        SCOPED_TRACE(testing::Message() << "compression " << int(c) << " bpp " << bpp << " grey " << grey);
-        const Image img = RandomPicture(37, 11, bpp, bpp + int(c), grey);
+        SCOPED_TRACE(::testing::Message() << "compression " << int(c) << " bpp " << bpp << " grey " << grey);
+        const Image img = TiffPicture(37, 11, bpp, bpp + int(c), grey);
         SaveOptions so;
         so.type = SaveType::kTiff;
         so.tiff_compression = c;
@@ -71,7 +46,7 @@ TEST(TiffCodec, LosslessRoundTripsAtEveryDepthAndCompression) {
         ASSERT_TRUE(TiffCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
         EXPECT_EQ(back.bpp(), bpp);
         ASSERT_EQ(back.width(), 37);
-        EXPECT_EQ(MaxDifference(img, back), 0);
+        EXPECT_EQ(MaxChannelDifference(img, back), 0);
         if (bpp == 32) {
           for (int x = 0; x < 37; ++x) ASSERT_EQ(back.row(5)[4 * x + 3], img.row(5)[4 * x + 3]);
         }
@@ -79,7 +54,7 @@ TEST(TiffCodec, LosslessRoundTripsAtEveryDepthAndCompression) {
 }
 
 TEST(TiffCodec, LzwSaveTypeAndCcittAndJpeg) {
-  Image bw = RandomPicture(50, 20, 1, 3);
+  Image bw = TiffPicture(50, 20, 1, 3);
   bw.palette() = {PaletteEntry{0, 0, 0, 0}, PaletteEntry{255, 255, 255, 0}};
   for (TiffCompression c : {TiffCompression::kCcittG3, TiffCompression::kCcittG4}) {
     SaveOptions so;
@@ -89,17 +64,14 @@ TEST(TiffCodec, LzwSaveTypeAndCcittAndJpeg) {
     Image back;
     ASSERT_TRUE(TiffCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
     EXPECT_EQ(back.bpp(), 1);
-    EXPECT_EQ(MaxDifference(bw, back), 0);
+    EXPECT_EQ(MaxChannelDifference(bw, back), 0);
   }
   SaveOptions g4;
   g4.type = SaveType::kTiff;
   g4.tiff_compression = TiffCompression::kCcittG4;
-  EXPECT_EQ(TiffCodec().save(RandomPicture(4, 4, 8, 1), TempPath("x.tif"), g4).code(), Status::kUnsupported);
+  EXPECT_EQ(TiffCodec().save(TiffPicture(4, 4, 8, 1), TempPath("x.tif"), g4).code(), Status::kUnsupported);
 
-  Image smooth;
-  ASSERT_TRUE(Image::Create(64, 48, 24, &smooth).ok());
-  for (int y = 0; y < 48; ++y)
-    for (int x = 0; x < 64; ++x) smooth.SetPixelRgb(x, y, (uint32_t(x * 4) << 16) | (uint32_t(y * 5) << 8) | 90);
+  const Image smooth = GradientPicture(64, 48, 24, 1, {.x_step = 4, .y_step = 5, .blue = 90, .noise = 0});
   SaveOptions jpeg;
   jpeg.type = SaveType::kTiff;
   jpeg.tiff_compression = TiffCompression::kJpeg;
@@ -108,13 +80,13 @@ TEST(TiffCodec, LzwSaveTypeAndCcittAndJpeg) {
   Image back;
   ASSERT_TRUE(TiffCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
   EXPECT_EQ(back.bpp(), 24);
-  EXPECT_LE(MaxDifference(smooth, back), 12);
+  EXPECT_LE(MaxChannelDifference(smooth, back), 12);
 
   SaveOptions lzw;
   lzw.type = SaveType::kTiffLzw;
   bytes = Save(smooth, lzw);
   const std::string path = TempPath("lzw.tif");
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  ASSERT_TRUE(WriteFile(path, bytes));
   TIFF* t = TIFFOpen(path.c_str(), "r");
   ASSERT_NE(t, nullptr);
   uint16_t comp = 0;
@@ -125,7 +97,7 @@ TEST(TiffCodec, LzwSaveTypeAndCcittAndJpeg) {
 }
 
 TEST(TiffCodec, ResolutionCommentAndGreyFlag) {
-  Image img = RandomPicture(8, 8, 8, 4, true);
+  Image img = TiffPicture(8, 8, 8, 4, true);
   img.set_dpi(300, 150);
   SaveOptions so;
   so.type = SaveType::kTiff;
@@ -171,7 +143,7 @@ std::vector<uint8_t> ThreePages() {
     TIFFWriteDirectory(t);
   }
   TIFFClose(t);
-  std::vector<uint8_t> bytes = ReadAll(path);
+  std::vector<uint8_t> bytes = ReadFile(path);
   std::remove(path.c_str());
   return bytes;
 }
@@ -202,7 +174,7 @@ TEST(TiffCodec, MultipageByIndex) {
 TEST(TiffCodec, TruncatedAndForeignDataGiveErrorCodes) {
   SaveOptions so;
   so.type = SaveType::kTiff;
-  const std::vector<uint8_t> bytes = Save(RandomPicture(200, 100, 24, 8), so);
+  const std::vector<uint8_t> bytes = Save(TiffPicture(200, 100, 24, 8), so);
   Image img;
   EXPECT_EQ(TiffCodec().load(bytes.data(), bytes.size() / 2, {}, &img).code(), Status::kBroken);
   EXPECT_EQ(TiffCodec().load(bytes.data(), 6, {}, &img).code(), Status::kBroken);
