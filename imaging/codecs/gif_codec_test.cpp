@@ -126,9 +126,7 @@ std::vector<uint8_t> ThreePictureGif() {
   }
   EGifCloseFile(gif, &error);
   GifFreeMapObject(map);
-  std::vector<uint8_t> bytes = ReadFile(path);
-  std::remove(path.c_str());
-  return bytes;
+  return TakeFile(path);
 }
 
 TEST(GifCodec, MultiplePicturesByIndex) {

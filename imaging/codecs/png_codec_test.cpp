@@ -355,8 +355,16 @@ TEST(PngCodec, TransparencyChunksBecomeTransparentIndexOrAlpha) {
   }
 }
 
-// Reads the tRNS chunk of a file with libpng.
-bool ReadTrns(const std::vector<uint8_t>& file, std::vector<png_byte>* alpha, png_color_16* key, bool* has_key) {
+// A tRNS chunk as libpng reads it: a colour key (grey and RGB files) or
+// palette alphas.
+struct Trns {
+  bool has_key = false;
+  png_color_16 key{};
+  std::vector<png_byte> alpha;
+};
+
+// Reads the tRNS chunk of a file with libpng; false when there is none.
+bool ReadTrns(const std::vector<uint8_t>& file, Trns* trns) {
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   struct Reader {
@@ -380,33 +388,36 @@ bool ReadTrns(const std::vector<uint8_t>& file, std::vector<png_byte>* alpha, pn
   png_color_16p k = nullptr;
   if (png_get_tRNS(png, info, &a, &n, &k) != 0) {
     found = true;
-    *has_key = png_get_color_type(png, info) != PNG_COLOR_TYPE_PALETTE;
-    if (*has_key) *key = *k;
-    else alpha->assign(a, a + n);
+    trns->has_key = png_get_color_type(png, info) != PNG_COLOR_TYPE_PALETTE;
+    if (trns->has_key) trns->key = *k;
+    else trns->alpha.assign(a, a + n);
   }
   png_destroy_read_struct(&png, &info, nullptr);
   return found;
+}
+
+// Saves with the option that makes the colour (red, green, blue) transparent.
+Result SaveTransparent(const Image& img, uint8_t red, uint8_t green, uint8_t blue, std::vector<uint8_t>* bytes) {
+  SaveOptions so;
+  so.use_transparent = true;
+  so.transparent_red = red;
+  so.transparent_green = green;
+  so.transparent_blue = blue;
+  return SaveBytes(img, so, bytes);
 }
 
 TEST(PngCodec, SaveOptionsTransparentColourWritesTrns) {
   {  // palette picture: the entry nearest the chosen colour
     Image img = RandomPicture(10, 3, 8, 8);
     img.palette()[77] = PaletteEntry{200, 100, 50, 0};  // blue, green, red
-    SaveOptions so;
-    so.use_transparent = true;
-    so.transparent_red = 52;
-    so.transparent_green = 99;
-    so.transparent_blue = 201;
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(SaveBytes(img, so, &bytes).ok());
-    std::vector<png_byte> alpha;
-    png_color_16 key{};
-    bool has_key = false;
-    ASSERT_TRUE(ReadTrns(bytes, &alpha, &key, &has_key));
-    ASSERT_FALSE(has_key);
-    ASSERT_EQ(alpha.size(), 78u);
-    EXPECT_EQ(alpha[77], 0);
-    EXPECT_EQ(alpha[0], 255);
+    ASSERT_TRUE(SaveTransparent(img, 52, 99, 201, &bytes).ok());
+    Trns trns;
+    ASSERT_TRUE(ReadTrns(bytes, &trns));
+    ASSERT_FALSE(trns.has_key);
+    ASSERT_EQ(trns.alpha.size(), 78u);
+    EXPECT_EQ(trns.alpha[77], 0);
+    EXPECT_EQ(trns.alpha[0], 255);
     Image back;
     ASSERT_TRUE(PngCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
     EXPECT_EQ(back.transparent_index(), 77);
@@ -415,21 +426,14 @@ TEST(PngCodec, SaveOptionsTransparentColourWritesTrns) {
   {  // 24-bit picture: an RGB key
     Image img = RandomPicture(6, 2, 24, 9);
     img.SetPixelRgb(1, 1, 0x112233);
-    SaveOptions so;
-    so.use_transparent = true;
-    so.transparent_red = 0x11;
-    so.transparent_green = 0x22;
-    so.transparent_blue = 0x33;
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(SaveBytes(img, so, &bytes).ok());
-    std::vector<png_byte> alpha;
-    png_color_16 key{};
-    bool has_key = false;
-    ASSERT_TRUE(ReadTrns(bytes, &alpha, &key, &has_key));
-    ASSERT_TRUE(has_key);
-    EXPECT_EQ(key.red, 0x11);
-    EXPECT_EQ(key.green, 0x22);
-    EXPECT_EQ(key.blue, 0x33);
+    ASSERT_TRUE(SaveTransparent(img, 0x11, 0x22, 0x33, &bytes).ok());
+    Trns trns;
+    ASSERT_TRUE(ReadTrns(bytes, &trns));
+    ASSERT_TRUE(trns.has_key);
+    EXPECT_EQ(trns.key.red, 0x11);
+    EXPECT_EQ(trns.key.green, 0x22);
+    EXPECT_EQ(trns.key.blue, 0x33);
     Image back;
     ASSERT_TRUE(PngCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
     ASSERT_EQ(back.bpp(), 32);

@@ -143,9 +143,7 @@ std::vector<uint8_t> ThreePages() {
     TIFFWriteDirectory(t);
   }
   TIFFClose(t);
-  std::vector<uint8_t> bytes = ReadFile(path);
-  std::remove(path.c_str());
-  return bytes;
+  return TakeFile(path);
 }
 
 TEST(TiffCodec, MultipageByIndex) {

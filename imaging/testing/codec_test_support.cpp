@@ -44,6 +44,12 @@ std::vector<uint8_t> ReadFile(const std::string& path) {
   return std::vector<uint8_t>(std::istreambuf_iterator<char>(f), {});
 }
 
+std::vector<uint8_t> TakeFile(const std::string& path) {
+  std::vector<uint8_t> bytes = ReadFile(path);
+  std::remove(path.c_str());
+  return bytes;
+}
+
 bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream f(path, std::ios::binary | std::ios::trunc);
   f.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
@@ -54,8 +60,7 @@ Result SaveToBytes(SaveFunction save, const Image& img, const codecs::SaveOption
                    std::vector<uint8_t>* bytes) {
   const std::string path = TempPath(name);
   Result r = save(img, path, options);
-  *bytes = ReadFile(path);
-  std::remove(path.c_str());
+  *bytes = TakeFile(path);
   return r;
 }
 

@@ -54,6 +54,10 @@ class TempFolder {
 // ReadFile() returns the whole file; empty when it cannot be opened.
 std::vector<uint8_t> ReadFile(const std::string& path);
 
+// TakeFile() is ReadFile() followed by removing the file: for files a
+// library under test or a reference library wrote to a temporary path.
+std::vector<uint8_t> TakeFile(const std::string& path);
+
 // WriteFile() replaces the file with `bytes`; false when it cannot.
 [[nodiscard]] bool WriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
