@@ -32,7 +32,7 @@ bench: deps
 
 fuzz-smoke: deps
 	CC=clang CXX=clang++ cmake -S . -B $(BUILD)-fuzz -G Ninja -DOSMUND_BUILD_FUZZ=ON -DOSMUND_BUILD_TESTS=OFF
-	cmake --build $(BUILD)-fuzz -j $(JOBS)
+	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_all
 	bash scripts/run-fuzz-smoke.sh $(BUILD)-fuzz
 
 clean:
