@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "imaging/codecs/jpeg_dc_decoder.h"
 #include "imaging/codecs/jpeg_internal.h"
 
 namespace imaging::codecs::internal {
@@ -160,8 +161,9 @@ Result JpegLoad(const uint8_t* data, size_t size, const LoadOptions& options, Im
     default: return Result(Status::kUnsupported, "JPEG colour space not supported");
   }
   ci.dct_method = JDCT_ISLOW;
-  ci.scale_num = static_cast<unsigned>(JpegScaleFor(static_cast<int>(ci.image_width), static_cast<int>(ci.image_height),
-                                                    options.max_width, options.max_height));
+  const int scale = JpegScaleFor(static_cast<int>(ci.image_width), static_cast<int>(ci.image_height),
+                                 options.max_width, options.max_height);
+  ci.scale_num = static_cast<unsigned>(scale);
   ci.scale_denom = 8;
   if (!JpegGuarded(dec.err, [&] { jpeg_calc_output_dimensions(&ci); })) return dec.err.Fail("header", Status::kBroken);
   if (ci.output_width > static_cast<JDIMENSION>(kMaxDimension) ||
@@ -171,6 +173,21 @@ Result JpegLoad(const uint8_t* data, size_t size, const LoadOptions& options, Im
   const uint64_t row_bytes = Image::RowBytes(static_cast<int>(ci.output_width), bpp);
   if (row_bytes * ci.output_height > kMaxPixelBytes)
     return Result(Status::kMemory, "JPEG picture exceeds the engine's memory limit");
+  // At 1/8 the DC decoder skips the AC coefficients libjpeg would work out.
+  // Whatever it declines or finds damaged goes on to libjpeg, which then
+  // decodes it or reports the damage as before.
+  if (scale == 1 && (ci.jpeg_color_space == JCS_YCbCr || ci.jpeg_color_space == JCS_GRAYSCALE)) {
+    Image img;
+    bool handled = false;
+    if (JpegDcDecode(data, size, &img, &handled).ok() && img.width() == static_cast<int>(ci.output_width) &&
+        img.height() == static_cast<int>(ci.output_height) && img.bpp() == bpp) {
+      img.set_gray(bpp == 8);
+      img.set_comment(CommentOf(ci));
+      img.set_dpi(dpi_x, dpi_y);
+      *out = std::move(img);
+      return Result::Ok();
+    }
+  }
   // A progressive file is read whole here, so a truncated one fails before
   // the picture is allocated.
   if (!JpegGuarded(dec.err, [&] { jpeg_start_decompress(&ci); }))
