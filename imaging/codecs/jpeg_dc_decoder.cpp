@@ -19,6 +19,7 @@ namespace imaging::codecs::internal {
 namespace {
 
 constexpr int kLookBits = 10;  // Huffman lookahead
+constexpr int kPairBits = 12;  // lookahead of the two-code AC skipping table
 
 // Zigzag position -> row-major position in the 8 x 8 block.
 constexpr std::array<uint8_t, 64> kNatural = {
@@ -29,22 +30,68 @@ constexpr std::array<uint8_t, 64> kNatural = {
 Result Broken(const char* what) { return Result(Status::kBroken, std::string("JPEG ") + what); }
 
 // One Huffman table, decoded through a lookahead table with the slow path
-// for longer codes.  For AC tables `skip` is code length plus magnitude bits
-// and `advance` the run plus one (0 for end of block), so skipping a
-// coefficient is one lookup and one shift.
+// for longer codes.
 struct HuffTable {
   struct Entry {
     uint8_t len = 0;  // code length, 0 = longer than the lookahead (or no code)
     uint8_t symbol = 0;
-    uint8_t skip = 0;
-    uint8_t advance = 0;
   };
   std::array<Entry, 1 << kLookBits> fast{};
+  // AC skipping, two codes at a time: from the next kPairBits bits, the bits
+  // and the zigzag advance of the first coefficient (advance 64 = end of
+  // block), and with the second added when it fits in those bits too
+  // (skip2 = skip1, advance2 = 0 when it does not).  skip1 = 0 sends the
+  // decoder to the slow path.
+  struct Pair {
+    uint8_t skip1 = 0, advance1 = 0, skip2 = 0, advance2 = 0;
+  };
+  std::array<Pair, 1 << kPairBits> pair{};
   std::array<int32_t, 18> maxcode{};  // largest code of each length, -1 for none
   std::array<int32_t, 17> valoff{};   // symbol index = code + valoff[len]
   std::array<uint8_t, 256> values{};
   bool defined = false;
 };
+
+// The code at the top of the `avail`-bit value `bits`: its length (0 for
+// none that short) and symbol.
+int PrefixCode(const HuffTable& t, uint32_t bits, int avail, int* symbol) {
+  for (int l = 1; l <= avail; ++l) {
+    const int32_t code = static_cast<int32_t>(bits >> (avail - l));
+    if (code <= t.maxcode[l]) {
+      *symbol = t.values[static_cast<uint8_t>(code + t.valoff[l])];
+      return l;
+    }
+  }
+  return 0;
+}
+
+// Zigzag advance of an AC symbol: run + 1, 16 for a run of sixteen zeros,
+// 64 (past the block) for the end of block.  libjpeg takes any zero
+// magnitude with a run other than 15 as the end of block.
+int AcAdvance(int symbol) {
+  const int run = symbol >> 4, bits = symbol & 15;
+  return bits != 0 ? run + 1 : run == 15 ? 16 : 64;
+}
+
+void BuildPairs(HuffTable* t) {
+  for (uint32_t i = 0; i < (1u << kPairBits); ++i) {
+    HuffTable::Pair& e = t->pair[i];
+    int sym1 = 0;
+    const int len1 = PrefixCode(*t, i, kPairBits, &sym1);
+    if (len1 == 0) continue;
+    e.skip1 = static_cast<uint8_t>(len1 + (sym1 & 15));
+    e.advance1 = static_cast<uint8_t>(AcAdvance(sym1));
+    e.skip2 = e.skip1;
+    e.advance2 = 0;
+    const int rest = kPairBits - e.skip1;
+    if (rest <= 0 || e.advance1 == 64) continue;
+    int sym2 = 0;
+    const int len2 = PrefixCode(*t, i & ((1u << rest) - 1), rest, &sym2);
+    if (len2 == 0 || len2 + (sym2 & 15) > rest) continue;
+    e.skip2 = static_cast<uint8_t>(e.skip1 + len2 + (sym2 & 15));
+    e.advance2 = static_cast<uint8_t>(AcAdvance(sym2));
+  }
+}
 
 // Builds `t` from the DHT counts and symbols; false for a table whose codes
 // overflow their lengths, as libjpeg rejects too.
@@ -64,10 +111,6 @@ bool BuildTable(const uint8_t* counts, const uint8_t* symbols, int total, bool d
         HuffTable::Entry e;
         e.len = static_cast<uint8_t>(len);
         e.symbol = sym;
-        const int run = sym >> 4, bits = sym & 15;
-        e.skip = static_cast<uint8_t>(len + bits);
-        // A zero magnitude with a run other than 15 ends the block, as in libjpeg.
-        e.advance = static_cast<uint8_t>(bits != 0 ? run + 1 : run == 15 ? 16 : 0);
         const int shift = kLookBits - len;
         for (int j = 0; j < (1 << shift); ++j) t->fast[(code << shift) | j] = e;
       }
@@ -79,6 +122,7 @@ bool BuildTable(const uint8_t* counts, const uint8_t* symbols, int total, bool d
   }
   t->maxcode[17] = 0x7fffffff;
   t->defined = true;
+  if (!dc) BuildPairs(t);
   return true;
 }
 
@@ -201,23 +245,25 @@ inline bool DecodeDc(BitReader& br, const HuffTable& t, int* diff) {
   return true;
 }
 
-// Skips the AC coefficients of one block; false for a bad code.
+// Skips the AC coefficients of one block; false for a bad code.  Two codes
+// go at once when the pair table has them and the first leaves the block
+// open; a run past the block's end stops it, as in libjpeg.
 inline bool SkipAc(BitReader& br, const HuffTable& t) {
   for (int k = 1; k < 64;) {
     if (br.bits < 32) br.Refill();
-    const HuffTable::Entry& e = t.fast[br.buf >> (64 - kLookBits)];
-    int skip = e.skip, advance = e.advance;
-    if (e.len == 0) {
+    const HuffTable::Pair& e = t.pair[br.buf >> (64 - kPairBits)];
+    if (e.skip1 == 0) {
       int len = 0;
       const int sym = DecodeSymbol(br, t, &len);
       if (sym < 0) return false;
-      const int run = sym >> 4, bits = sym & 15;
-      skip = len + bits;
-      advance = bits != 0 ? run + 1 : run == 15 ? 16 : 0;
+      br.Skip(len + (sym & 15));
+      k += AcAdvance(sym);
+      continue;
     }
-    br.Skip(skip);
-    if (advance == 0) break;
-    k += advance;
+    const int k1 = k + e.advance1;
+    const bool two = k1 < 64;
+    br.Skip(two ? e.skip2 : e.skip1);
+    k = two ? k1 + e.advance2 : k1;
   }
   return true;
 }
