@@ -32,6 +32,7 @@ struct Spec {
   bool progressive = false;
   bool arithmetic = false;
   bool rgb = false;            // store RGB without a colour transform
+  bool optimize = false;       // Huffman tables fitted to the picture
 };
 
 // Gradients, edges and noise, so that blocks carry plenty of AC energy.
@@ -72,6 +73,7 @@ Bytes Encode(const Spec& s, unsigned seed = 1) {
   }
   ci.restart_interval = static_cast<unsigned>(s.restart_mcus);
   ci.arith_code = s.arithmetic ? TRUE : FALSE;
+  ci.optimize_coding = s.optimize ? TRUE : FALSE;
   if (s.progressive) jpeg_simple_progression(&ci);
   jpeg_start_compress(&ci, TRUE);
   const int stride = s.width * s.components;
@@ -167,6 +169,8 @@ TEST(JpegDcDecoder, MatchesTurboJpegAtOneEighth) {
       for (int quality : {20, 75, 100})
         for (int restart : {0, 1, 3}) {
           Spec s;
+          // Fitted tables give other code lengths than the standard ones.
+          s.optimize = restart == 1;
           s.width = size[0];
           s.height = size[1];
           s.components = l.components;
@@ -317,6 +321,11 @@ TEST(JpegDcDecoder, DamagedDataIsBroken) {
   Bytes overfull = good;
   overfull[FindMarker(overfull, 0xC4) + 5] = 3;  // three codes of one bit
   EXPECT_EQ(Decode(overfull, &handled).code(), Status::kBroken);
+
+  // A DC symbol above 15 (no 8-bit difference needs it).
+  Bytes dc_symbol = good;
+  dc_symbol[FindMarker(dc_symbol, 0xC4) + 21] = 0x10;
+  EXPECT_EQ(Decode(dc_symbol, &handled).code(), Status::kBroken);
 
   // Frames without pixels.
   for (int field : {5, 7}) {
