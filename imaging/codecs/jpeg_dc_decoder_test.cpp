@@ -88,8 +88,9 @@ Bytes Encode(const Spec& s, unsigned seed = 1) {
   return out;
 }
 
-// tjDecompress2 at 1/8, with replicated chroma, as B,G,R or grey rows.
-bool TjEighth(const Bytes& jpeg, int components, int* w, int* h, std::vector<uint8_t>* px) {
+// tjDecompress2 at 1/8 as B,G,R or grey rows.  `flags` 0 is libjpeg's
+// default set-up, which JpegLoad uses too.
+bool TjEighth(const Bytes& jpeg, int components, int flags, int* w, int* h, std::vector<uint8_t>* px) {
   tjhandle tj = tjInitDecompress();
   int width = 0, height = 0, subsamp = 0, colorspace = 0;
   bool ok = tjDecompressHeader3(tj, jpeg.data(), jpeg.size(), &width, &height, &subsamp, &colorspace) == 0;
@@ -98,13 +99,19 @@ bool TjEighth(const Bytes& jpeg, int components, int* w, int* h, std::vector<uin
   *h = TJSCALED(height, eighth);
   px->assign(static_cast<size_t>(*w) * *h * components, 0);
   ok = ok && tjDecompress2(tj, jpeg.data(), jpeg.size(), px->data(), *w, 0, *h,
-                           components == 1 ? TJPF_GRAY : TJPF_BGR, TJFLAG_FASTUPSAMPLE) == 0;
+                           components == 1 ? TJPF_GRAY : TJPF_BGR, flags) == 0;
   tjDestroy(tj);
   return ok;
 }
 
-// Largest per-channel difference between our picture and tjDecompress2's.
-int MaxDifference(const Bytes& jpeg, int components) {
+// How far our picture is from tjDecompress2's: the largest per-channel
+// difference and the share of samples that differ at all.
+struct Difference {
+  int max = 256;
+  double share = 1.0;
+};
+
+Difference Compare(const Bytes& jpeg, int components, int flags) {
   Image img;
   bool handled = false;
   const Result r = JpegDcDecode(jpeg.data(), jpeg.size(), &img, &handled);
@@ -112,18 +119,39 @@ int MaxDifference(const Bytes& jpeg, int components) {
   EXPECT_TRUE(r.ok()) << r.message();
   int w = 0, h = 0;
   std::vector<uint8_t> ref;
-  EXPECT_TRUE(TjEighth(jpeg, components, &w, &h, &ref));
+  EXPECT_TRUE(TjEighth(jpeg, components, flags, &w, &h, &ref));
   if (!r.ok() || img.width() != w || img.height() != h) {
     ADD_FAILURE() << "size " << img.width() << "x" << img.height() << " vs " << w << "x" << h;
-    return 256;
+    return {};
   }
   EXPECT_EQ(img.bpp(), components == 1 ? 8 : 24);
   EXPECT_EQ(img.gray(), components == 1);
-  int worst = 0;
+  Difference d;
+  d.max = 0;
+  size_t differing = 0;
   for (int y = 0; y < h; ++y)
-    for (int i = 0; i < w * components; ++i)
-      worst = std::max(worst, std::abs(img.row(y)[i] - ref[static_cast<size_t>(y) * w * components + i]));
-  return worst;
+    for (int i = 0; i < w * components; ++i) {
+      const int diff = std::abs(img.row(y)[i] - ref[static_cast<size_t>(y) * w * components + i]);
+      d.max = std::max(d.max, diff);
+      differing += diff != 0;
+    }
+  d.share = static_cast<double>(differing) / (static_cast<double>(w) * h * components);
+  return d;
+}
+
+// The decoder follows libjpeg-turbo's 1/8 arithmetic (DC rounding, the 2 x 2
+// reduced IDCT for chroma halved both ways, the 16-bit colour tables, and
+// no smoothing upsampler, which libjpeg leaves out at this scale), and on
+// this build agrees exactly, with fast upsampling or without.  One level on
+// a few samples is allowed because libjpeg-turbo's SIMD colour conversion
+// and reduced IDCT are only bound to its C code within rounding and another
+// build may pick them; a rounding fault of ours shows on far more samples.
+void ExpectMatch(const Bytes& jpeg, int components) {
+  for (int flags : {0, TJFLAG_FASTUPSAMPLE}) {
+    const Difference d = Compare(jpeg, components, flags);
+    EXPECT_LE(d.max, 1) << "flags " << flags;
+    EXPECT_LE(d.share, 0.01) << "flags " << flags;
+  }
 }
 
 // Offset of the first byte of the first scan's entropy data.
@@ -150,13 +178,6 @@ Result Decode(const Bytes& jpeg, bool* handled) {
   return JpegDcDecode(jpeg.data(), jpeg.size(), &img, handled);
 }
 
-// The decoder follows libjpeg-turbo's 1/8 arithmetic (DC rounding, the 2 x 2
-// reduced IDCT for chroma halved both ways, the 16-bit colour tables), so it
-// should agree exactly; one level is allowed because libjpeg-turbo's SIMD
-// colour conversion and reduced IDCT are only required to match its C code
-// within rounding, and a build may pick either.
-constexpr int kTolerance = 1;
-
 TEST(JpegDcDecoder, MatchesTurboJpegAtOneEighth) {
   struct Layout {
     const char* name;
@@ -180,7 +201,7 @@ TEST(JpegDcDecoder, MatchesTurboJpegAtOneEighth) {
           s.restart_mcus = restart;
           SCOPED_TRACE(std::string(l.name) + " " + std::to_string(s.width) + "x" + std::to_string(s.height) + " q" +
                        std::to_string(quality) + " restart " + std::to_string(restart));
-          EXPECT_LE(MaxDifference(Encode(s, static_cast<unsigned>(quality + restart)), l.components), kTolerance);
+          ExpectMatch(Encode(s, static_cast<unsigned>(quality + restart)), l.components);
         }
 }
 
@@ -205,7 +226,7 @@ TEST(JpegDcDecoder, MatchesTurboJpegOnOurOwnWriter) {
     }
     std::remove(path.c_str());
     SCOPED_TRACE("quality " + std::to_string(quality));
-    EXPECT_LE(MaxDifference(bytes, 3), kTolerance);
+    ExpectMatch(bytes, 3);
   }
 }
 
