@@ -46,6 +46,7 @@ struct HuffTable {
     uint8_t skip1 = 0, advance1 = 0, skip2 = 0, advance2 = 0;
   };
   std::array<Pair, 1 << kPairBits> pair{};
+  bool pairs_built = false;
   std::array<int32_t, 18> maxcode{};  // largest code of each length, -1 for none
   std::array<int32_t, 17> valoff{};   // symbol index = code + valoff[len]
   std::array<uint8_t, 256> values{};
@@ -74,6 +75,7 @@ int AcAdvance(int symbol) {
 }
 
 void BuildPairs(HuffTable* t) {
+  t->pairs_built = true;
   for (uint32_t i = 0; i < (1u << kPairBits); ++i) {
     HuffTable::Pair& e = t->pair[i];
     int sym1 = 0;
@@ -122,7 +124,6 @@ bool BuildTable(const uint8_t* counts, const uint8_t* symbols, int total, bool d
   }
   t->maxcode[17] = 0x7fffffff;
   t->defined = true;
-  if (!dc) BuildPairs(t);
   return true;
 }
 
@@ -604,6 +605,8 @@ Result JpegDcDecode(const uint8_t* data, size_t size, Image* out, bool* handled)
   const size_t interval = static_cast<size_t>(hdr->restart_interval);
   for (int i = 0; i < ncomp; ++i) {
     Component& c = hdr->comp[i];
+    // Only the tables of DC-only components are skipped through.
+    if (c.samples == 1 && !hdr->ac[c.ta].pairs_built) BuildPairs(&hdr->ac[c.ta]);
     c.plane_w = mcus_x * c.h * c.samples;
     c.plane_h = mcus_y * c.v * c.samples;
     c.plane.assign(static_cast<size_t>(c.plane_w) * c.plane_h, 0);
