@@ -1,40 +1,28 @@
 #include <gtest/gtest.h>
 #include <libexif/exif-data.h>
-#include <sys/resource.h>
 #include <turbojpeg.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "imaging/codecs/internal/format_codec.h"
 #include "imaging/codecs/jpeg_internal.h"
+#include "imaging/testing/codec_test_support.h"
 
 namespace imaging::codecs::internal {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+using imaging::testing::MeanChannelDifference;
+using imaging::testing::ReadFile;
+using imaging::testing::TempPath;
 
-std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "jpeg_" + std::to_string(getpid()) + "_" + name;
-}
-
-Bytes ReadAll(const std::string& path) {
-  std::ifstream f(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(f), {});
-}
-
-void WriteAll(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
+void WriteTestFile(const std::string& path, const Bytes& bytes) { ASSERT_TRUE(imaging::testing::WriteFile(path, bytes)); }
 
 // Smooth gradients with a little noise; 8 bpp gives a grey picture.
 Image Picture(int w, int h, int bpp, unsigned seed = 1) {
@@ -56,7 +44,7 @@ Bytes Encode(const Image& img, SaveOptions so = {}) {
   if (so.type != SaveType::kJpegProgressive) so.type = SaveType::kJpeg;
   const std::string path = TempPath("enc.jpg");
   EXPECT_TRUE(JpegCodec().save(img, path, so).ok());
-  Bytes bytes = ReadAll(path);
+  Bytes bytes = ReadFile(path);
   std::remove(path.c_str());
   return bytes;
 }
@@ -93,16 +81,6 @@ int MaxDifference(const Image& img, const TjPicture& ref) {
     for (size_t i = 0; i < n; ++i)
       worst = std::max(worst, std::abs(int(img.row(y)[i]) - int(ref.pixels[y * n + i])));
   return worst;
-}
-
-double MeanDifference(const Image& a, const Image& b) {
-  double sum = 0;
-  for (int y = 0; y < a.height(); ++y)
-    for (int x = 0; x < a.width(); ++x) {
-      const uint32_t p = a.PixelRgb(x, y), q = b.PixelRgb(x, y);
-      for (int s = 0; s < 24; s += 8) sum += std::abs(int((p >> s) & 255) - int((q >> s) & 255));
-    }
-  return sum / (3.0 * a.width() * a.height());
 }
 
 // An EXIF APP1 payload built with libexif; `thumb` may be empty.
@@ -173,7 +151,7 @@ Image Flat(int w, int h, uint32_t rgb) {
 TEST(JpegCodec, RoundTripsMatchAnIndependentDecode) {
   for (SaveType type : {SaveType::kJpeg, SaveType::kJpegProgressive})
     for (int bpp : {8, 24}) {
-      SCOPED_TRACE(testing::Message() << "type " << int(type) << " bpp " << bpp);
+      SCOPED_TRACE(::testing::Message() << "type " << int(type) << " bpp " << bpp);
       const Image img = Picture(157, 83, bpp, bpp);
       SaveOptions so;
       so.type = type;
@@ -197,7 +175,7 @@ TEST(JpegCodec, RoundTripsMatchAnIndependentDecode) {
         EXPECT_EQ(back.palette()[200], (PaletteEntry{200, 200, 200, 0}));
       }
       EXPECT_EQ(MaxDifference(back, TjDecode(bytes, bpp == 8)), 0);
-      EXPECT_LT(MeanDifference(img, back), 4.0);
+      EXPECT_LT(MeanChannelDifference(img, back), 4.0);
     }
 }
 
@@ -227,7 +205,7 @@ TEST(JpegCodec, OtherDepthsAreWrittenAsColour) {
     ASSERT_TRUE(JpegCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
     EXPECT_EQ(back.bpp(), 24);
     // Sharp palette edges lose a little to the subsampled chroma.
-    EXPECT_LT(MeanDifference(*img, back), img->bpp() == 4 ? 6.0 : 3.0);
+    EXPECT_LT(MeanChannelDifference(*img, back), img->bpp() == 4 ? 6.0 : 3.0);
   }
 }
 
@@ -241,7 +219,7 @@ TEST(JpegCodec, GreyPalettesOtherThanTheRampStayGrey) {
   ASSERT_TRUE(JpegCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
   ASSERT_EQ(back.bpp(), 8);
   EXPECT_TRUE(back.gray());
-  EXPECT_LT(MeanDifference(img, back), 1.5);
+  EXPECT_LT(MeanChannelDifference(img, back), 1.5);
 }
 
 TEST(JpegCodec, QualityChangesSizeWithinItsRange) {
@@ -351,7 +329,7 @@ TEST(JpegCodec, BoundedLoadsDecodeAtTheSmallestCoveringScale) {
   };
   for (const Case& c : {Case{160, 160, 500, 375, 160, 120, 1}, Case{1000, 1000, 1000, 750, 1000, 750, 2},
                         Case{2100, 0, 2500, 1875, 2100, 1575, 5}, Case{0, 2999, 4000, 3000, 3999, 2999, 8}}) {
-    SCOPED_TRACE(testing::Message() << c.max_w << "x" << c.max_h);
+    SCOPED_TRACE(::testing::Message() << c.max_w << "x" << c.max_h);
     EXPECT_EQ(JpegScaleFor(4000, 3000, c.max_w, c.max_h), c.n);
     LoadOptions lo;
     lo.max_width = c.max_w;
@@ -409,7 +387,7 @@ TEST(JpegCodec, ExifThumbnailAndInfo) {
 
   // Through the file interface; files without EXIF or thumbnail, non-JPEG.
   const std::string path = TempPath("exif.jpg");
-  WriteAll(path, bytes);
+  WriteTestFile(path, bytes);
   ASSERT_TRUE(ReadExifInfo(path, &info).ok());
   EXPECT_EQ(info.model, "OC-1");
   ASSERT_TRUE(ExifThumbnail(path, &t).ok());
@@ -475,7 +453,7 @@ TEST(JpegCodec, TruncatedDamagedAndForeignDataGiveErrorCodes) {
     so.type = type;
     const Bytes bytes = Encode(Picture(120, 90, 24, 2), so);
     for (size_t cut : {size_t{3}, size_t{20}, size_t{200}, bytes.size() / 3, bytes.size() / 2, bytes.size() - 10}) {
-      SCOPED_TRACE(testing::Message() << "type " << int(type) << " cut " << cut);
+      SCOPED_TRACE(::testing::Message() << "type " << int(type) << " cut " << cut);
       Image back = Picture(5, 5, 24);
       EXPECT_EQ(JpegCodec().load(bytes.data(), cut, {}, &back).code(), Status::kBroken);
       EXPECT_EQ(back.width(), 5);  // untouched
@@ -526,22 +504,10 @@ TEST(JpegCodec, SavesThroughTheDispatcherAndFailedSavesKeepTheOldFile) {
   ASSERT_TRUE(Load(path, {}, &back).ok());
   EXPECT_EQ(back.width(), 600);
 
-  // A file-size limit below the new file makes the write fail half-way.
-  const Bytes old = ReadAll(path);
-  rlimit saved{};
-  getrlimit(RLIMIT_FSIZE, &saved);
-  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-  rlimit small = saved;
-  small.rlim_cur = 4096;
-  setrlimit(RLIMIT_FSIZE, &small);
-  so.jpeg_quality = 100;
-  const Status failed = Save(Picture(600, 400, 24, 9), path, so).code();
-  setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
-  EXPECT_EQ(failed, Status::kCannotWrite);
-  EXPECT_EQ(ReadAll(path), old);
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir), {}), 1);  // no temporary left
   std::filesystem::remove_all(dir);
+
+  // A write that fails half-way (a full disk) keeps the file that was there.
+  imaging::testing::ExpectFailedSaveKeepsExistingFile(Picture(1200, 800, 24, 9), SaveType::kJpeg, "pic.jpg");
 }
 
 }  // namespace
