@@ -16,9 +16,11 @@ namespace imaging {
 namespace {
 
 struct Block {
-  std::unique_ptr<uint8_t[]> bytes;
+  PixelBuffer bytes;
   size_t size = 0;
   int locks = 0;
+  // A deferred block: packed from this picture on first use.
+  const Image* source = nullptr;
 };
 
 struct Table {
@@ -32,21 +34,56 @@ Table& table() {
   return *t;
 }
 
+MemHandle Insert(Block block) {
+  Table& t = table();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  const MemHandle h = t.next;
+  t.next += 0x10;
+  try {
+    t.blocks.emplace(h, std::move(block));
+  } catch (const std::bad_alloc&) {
+    return 0;
+  }
+  return h;
+}
+
+// Packs a deferred block's picture into `out`.  Called with
+// the table locked, so the picture's owner, which frees the handle before
+// it changes the picture, waits until the packing is done.
+bool PackSource(const Block& block, PixelBuffer* out) {
+  const size_t size = PackedDibSize(*block.source);
+  if (size == 0 || !out->Allocate(size, false)) return false;
+  if (!WritePackedDib(*block.source, out->data(), size).ok()) {
+    out->Reset();
+    return false;
+  }
+  return true;
+}
+
+size_t SizeOf(const Block& block) { return block.source != nullptr ? PackedDibSize(*block.source) : block.size; }
+
 }  // namespace
 
 MemHandle MemAlloc(size_t bytes) {
   if (bytes == 0) return 0;
   Block block;
-  block.bytes.reset(new (std::nothrow) uint8_t[bytes]);
-  if (!block.bytes) return 0;
-  std::memset(block.bytes.get(), 0, bytes);
+  if (!block.bytes.Allocate(bytes, true)) return 0;
   block.size = bytes;
+  return Insert(std::move(block));
+}
+
+MemHandle ImageToDeferredHandle(const Image* image) {
+  if (image == nullptr) return 0;
+  Block block;
+  block.source = image;
+  return Insert(std::move(block));
+}
+
+bool MemDeferred(MemHandle handle) {
   Table& t = table();
   std::lock_guard<std::mutex> lock(t.mutex);
-  const MemHandle h = t.next;
-  t.next += 0x10;
-  t.blocks.emplace(h, std::move(block));
-  return h;
+  auto it = t.blocks.find(handle);
+  return it != t.blocks.end() && it->second.source != nullptr;
 }
 
 void* MemLock(MemHandle handle) {
@@ -54,8 +91,14 @@ void* MemLock(MemHandle handle) {
   std::lock_guard<std::mutex> lock(t.mutex);
   auto it = t.blocks.find(handle);
   if (it == t.blocks.end()) return nullptr;
-  ++it->second.locks;
-  return it->second.bytes.get();
+  Block& b = it->second;
+  if (b.source != nullptr) {
+    if (!PackSource(b, &b.bytes)) return nullptr;
+    b.size = b.bytes.size();
+    b.source = nullptr;
+  }
+  ++b.locks;
+  return b.bytes.data();
 }
 
 bool MemUnlock(MemHandle handle) {
@@ -71,16 +114,35 @@ size_t MemSize(MemHandle handle) {
   Table& t = table();
   std::lock_guard<std::mutex> lock(t.mutex);
   auto it = t.blocks.find(handle);
-  return it == t.blocks.end() ? 0 : it->second.size;
+  return it == t.blocks.end() ? 0 : SizeOf(it->second);
 }
 
 bool MemFree(MemHandle handle) {
+  Block gone;  // released after the table is unlocked
   Table& t = table();
   std::lock_guard<std::mutex> lock(t.mutex);
-  return t.blocks.erase(handle) == 1;
+  auto it = t.blocks.find(handle);
+  if (it == t.blocks.end()) return false;
+  gone = std::move(it->second);
+  t.blocks.erase(it);
+  return true;
 }
 
 MemHandle MemDuplicate(MemHandle handle) {
+  {
+    // A deferred block is packed straight into the copy; it stays deferred.
+    Block copy;
+    Table& t = table();
+    std::unique_lock<std::mutex> lock(t.mutex);
+    auto it = t.blocks.find(handle);
+    if (it == t.blocks.end()) return 0;
+    if (it->second.source != nullptr) {
+      if (!PackSource(it->second, &copy.bytes)) return 0;
+      copy.size = copy.bytes.size();
+      lock.unlock();
+      return Insert(std::move(copy));
+    }
+  }
   const size_t size = MemSize(handle);
   if (size == 0) return 0;
   const MemHandle copy = MemAlloc(size);

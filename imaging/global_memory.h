@@ -23,7 +23,8 @@ using MemHandle = uintptr_t;  // 0 = no block
 
 // MemAlloc() returns a zero-filled block of `bytes` (> 0), or 0.
 MemHandle MemAlloc(size_t bytes);
-// MemLock() returns the block's memory, or nullptr for an unknown handle.
+// MemLock() returns the block's memory, or nullptr for an unknown handle
+// (or a deferred block there is no memory to write).
 // Locks nest; the pointer stays valid until the block is freed.
 void* MemLock(MemHandle handle);
 // MemUnlock() undoes one lock; false for an unknown handle or no lock held.
@@ -32,11 +33,21 @@ bool MemUnlock(MemHandle handle);
 size_t MemSize(MemHandle handle);
 // MemFree() releases the block; false for an unknown handle (freeing twice).
 bool MemFree(MemHandle handle);
-// MemDuplicate() copies a block into a new handle, or 0.
+// MemDuplicate() copies a block into a new handle, or 0.  The copy of a
+// deferred block is written at once; the block itself stays deferred.
 MemHandle MemDuplicate(MemHandle handle);
 
 // ImageToHandle() packs the picture into a new block; 0 on failure.
 MemHandle ImageToHandle(const Image& image);
+// ImageToDeferredHandle() gives `*image` a handle whose packed DIB is
+// written only when the block is first used (MemLock(), MemDuplicate(),
+// ImageFromHandle()), from the picture as it is then; until then the block
+// holds no copy of the pixels and MemSize() follows the picture.  The
+// caller keeps `*image` alive until it frees the handle, and does not
+// change it while another thread may use the handle.  0 for nullptr.
+MemHandle ImageToDeferredHandle(const Image* image);
+// MemDeferred() tells whether a block is still waiting to be written.
+bool MemDeferred(MemHandle handle);
 // ImageFromHandle() reads a block holding a packed DIB.  kBadImage for an
 // unknown handle or a malformed block.
 Result ImageFromHandle(MemHandle handle, Image* out);

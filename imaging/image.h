@@ -34,6 +34,48 @@ struct PaletteEntry {
   bool operator==(const PaletteEntry&) const = default;
 };
 
+// PixelBuffer: the byte storage of pictures and image handles.
+//
+// Blocks of 2 MiB and more are page mappings of their own, with transparent
+// huge pages asked for; small blocks come from the heap.  The last large
+// blocks freed (two, at most 256 MiB together) are kept and handed out again
+// for a block of about the same size, so that opening one big picture after
+// another does not fault in fresh pages each time.  Copies are deep.
+//
+//   imaging::PixelBuffer buf;
+//   if (!buf.Allocate(bytes, /*zeroed=*/true)) return Result(Status::kMemory);
+class PixelBuffer {
+ public:
+  PixelBuffer() = default;
+  ~PixelBuffer() { Reset(); }
+  PixelBuffer(const PixelBuffer& other);  // throws std::bad_alloc when out of memory
+  PixelBuffer& operator=(const PixelBuffer& other);
+  PixelBuffer(PixelBuffer&& other) noexcept;
+  PixelBuffer& operator=(PixelBuffer&& other) noexcept;
+
+  // Allocate() replaces the contents with `size` bytes, all zero when
+  // `zeroed`, else unspecified (they may hold an earlier picture).  False
+  // when out of memory; the buffer is then empty.
+  bool Allocate(size_t size, bool zeroed);
+  // Reset() frees the bytes (a large block may be kept for reuse).
+  void Reset();
+
+  uint8_t* data() { return data_; }
+  const uint8_t* data() const { return data_; }
+  size_t size() const { return size_; }
+  bool empty() const { return size_ == 0; }
+
+  // ReleaseKept() unmaps the large blocks kept for reuse; KeptBytes() is
+  // their total size.  For memory pressure and tests.
+  static void ReleaseKept();
+  static size_t KeptBytes();
+
+ private:
+  uint8_t* data_ = nullptr;
+  size_t size_ = 0;
+  size_t mapped_ = 0;  // size of the page mapping, 0 for a heap block
+};
+
 // Limits every decoder and constructor checks before allocating.
 inline constexpr int kMaxDimension = 65500;              // pixels per side
 inline constexpr uint64_t kMaxPixelBytes = 2ull << 30;    // 2 GiB of pixel rows
@@ -48,6 +90,11 @@ class Image {
   // exceeds the limits above or allocation fails.  `*out` is untouched on
   // failure.
   static Result Create(int width, int height, int bpp, Image* out);
+  // CreateUninitialized() is Create() for decoders that write every pixel
+  // row themselves: the pixel bytes are left unspecified (they may hold an
+  // earlier picture's pixels); only the padding bytes past each row's
+  // pixels are zeroed.  Same checks, palette and results as Create().
+  static Result CreateUninitialized(int width, int height, int bpp, Image* out);
 
   // RowBytes() is the padded row size of a DIB of this width and depth.
   static size_t RowBytes(int width, int bpp);
@@ -101,7 +148,9 @@ class Image {
   int height_ = 0;
   int bpp_ = 0;
   size_t stride_ = 0;
-  std::vector<uint8_t> pixels_;
+  static Result Make(int width, int height, int bpp, bool zeroed, Image* out);
+
+  PixelBuffer pixels_;
   std::vector<PaletteEntry> palette_;
   bool gray_ = false;
   int dpi_x_ = 0;

@@ -59,7 +59,9 @@ FileFormat DetectVector(const uint8_t* data, size_t size) {
   return FileFormat::kUnknown;
 }
 
-Result ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
+// The file's bytes go to a PixelBuffer: a big file then lands in a reused
+// block instead of freshly faulted pages.
+Result ReadWholeFile(const std::string& path, PixelBuffer* bytes) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) {
     return errno == ENOENT || errno == ENOTDIR ? Result(Status::kNotFound, "file not found: " + path)
@@ -68,10 +70,8 @@ Result ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
   if (!S_ISREG(st.st_mode)) return Result(Status::kCannotOpen, "not a regular file: " + path);
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return Result(Status::kCannotOpen, "cannot open: " + path);
-  std::vector<uint8_t> buffer;
-  try {
-    buffer.resize(static_cast<size_t>(st.st_size));
-  } catch (...) {
+  PixelBuffer buffer;
+  if (!buffer.Allocate(static_cast<size_t>(st.st_size), false)) {
     ::close(fd);
     return Result(Status::kMemory, "file too large to read");
   }
@@ -119,7 +119,7 @@ FileFormat DetectFormat(const uint8_t* data, size_t size) {
 }
 
 Result ReadInfo(const std::string& path, int image_index, FileInfo* info) {
-  std::vector<uint8_t> bytes;
+  PixelBuffer bytes;
   if (Result r = ReadWholeFile(path, &bytes); !r.ok()) return r;
   const FormatCodec* c = CodecFor(bytes.data(), bytes.size());
   if (c == nullptr) {
@@ -157,7 +157,7 @@ Result LoadMemory(const uint8_t* data, size_t size, const LoadOptions& options, 
 }
 
 Result Load(const std::string& path, const LoadOptions& options, Image* out) {
-  std::vector<uint8_t> bytes;
+  PixelBuffer bytes;
   if (Result r = ReadWholeFile(path, &bytes); !r.ok()) return r;
   return LoadMemory(bytes.data(), bytes.size(), options, out);
 }
@@ -216,14 +216,14 @@ FileFormat FormatOfSaveType(SaveType type) {
 
 Result ExifThumbnail(const std::string& path, Image* out) {
   if (out == nullptr) return Result(Status::kBadValue, "no destination");
-  std::vector<uint8_t> bytes;
+  PixelBuffer bytes;
   if (Result r = ReadWholeFile(path, &bytes); !r.ok()) return r;
   return internal::JpegExifThumbnail(bytes.data(), bytes.size(), out);
 }
 
 Result ReadExifInfo(const std::string& path, ExifInfo* info) {
   if (info == nullptr) return Result(Status::kBadValue, "no destination");
-  std::vector<uint8_t> bytes;
+  PixelBuffer bytes;
   if (Result r = ReadWholeFile(path, &bytes); !r.ok()) return r;
   return internal::JpegReadExifInfo(bytes.data(), bytes.size(), info);
 }

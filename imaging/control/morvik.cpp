@@ -122,7 +122,11 @@ bool Morvik::SetImageHandle(MemHandle handle) {
 
 bool Morvik::ReplaceImage(Image image) {
   if (image.empty()) return SetErrorCode(Status::kBadImage);
-  const MemHandle h = ImageToHandle(image);
+  // The handle's packed copy is made only when someone reads the handle,
+  // from image_, which TakePicture() fills before anyone can know the
+  // handle.  The old handle is freed before image_ changes, so it is never
+  // written from the new picture.
+  const MemHandle h = ImageToDeferredHandle(&image_);
   if (!h) return SetErrorCode(Status::kMemory);
   TakePicture(std::move(image), h);
   return SetErrorCode(Status::kOk);
@@ -219,8 +223,9 @@ bool Morvik::ApplyResolution() {
     return SetErrorCode(Status::kBadResolution);
   image_.set_dpi(resolution_x_, resolution_y_);
   // The handle's header carries the resolution too; patch it in place so
-  // the handle stays the same picture.
-  if (handle_ && MemSize(handle_) >= 40) {
+  // the handle stays the same picture (a deferred one is written from the
+  // picture anyway).
+  if (handle_ && !MemDeferred(handle_) && MemSize(handle_) >= 40) {
     if (auto* dib = static_cast<uint8_t*>(MemLock(handle_))) {
       PutLe32(dib + kXPelsOffset, DpiToPelsPerMetre(resolution_x_));
       PutLe32(dib + kYPelsOffset, DpiToPelsPerMetre(resolution_y_));

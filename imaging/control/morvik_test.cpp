@@ -4,10 +4,15 @@
 #include <QGuiApplication>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "imaging/control/file_io.h"
 #include "imaging/control/internal/test_support.h"
+#include "imaging/dib.h"
 
 namespace imaging::control {
 namespace {
@@ -52,6 +57,69 @@ TEST(MorvikHandles, UnreadableHandleLeavesPictureAlone) {
   EXPECT_EQ(view.ErrorCode(), 7);
   EXPECT_EQ(view.ImageHandle(), held);
   MemFree(junk);
+}
+
+// The held picture's handle is packed only when it is read, from the
+// picture as it is then; a copy made before that is packed at once.
+TEST(MorvikHandles, HeldPictureIsPackedWhenRead) {
+  Morvik view;
+  Image first = Pattern(37, 21);  // odd width: padded rows
+  ASSERT_TRUE(view.ReplaceImage(std::move(first)));
+  const MemHandle h = view.ImageHandle();
+  ASSERT_NE(h, 0u);
+  EXPECT_TRUE(MemDeferred(h));
+  EXPECT_EQ(MemSize(h), PackedDibSize(view.image()));
+
+  view.SetResolutionX(150);
+  view.SetResolutionY(72);
+  ASSERT_TRUE(view.ApplyResolution());
+  EXPECT_TRUE(MemDeferred(h));
+
+  std::vector<uint8_t> want;
+  ASSERT_TRUE(ToPackedDib(view.image(), &want).ok());
+  auto bytes_of = [](MemHandle handle) {
+    std::vector<uint8_t> out(MemSize(handle));
+    if (const auto* p = static_cast<const uint8_t*>(MemLock(handle))) {
+      std::copy(p, p + out.size(), out.begin());
+      MemUnlock(handle);
+    } else {
+      out.clear();
+    }
+    return out;
+  };
+  const MemHandle copy = view.DuplicateImage(h);
+  ASSERT_NE(copy, 0u);
+  EXPECT_FALSE(MemDeferred(copy));
+  EXPECT_TRUE(MemDeferred(h));
+  EXPECT_EQ(bytes_of(copy), want);
+
+  EXPECT_EQ(bytes_of(h), want);
+  EXPECT_FALSE(MemDeferred(h));
+  Image back;
+  ASSERT_TRUE(ImageFromHandle(h, &back).ok());
+  EXPECT_EQ(back.dpi_x(), 150);
+  EXPECT_EQ(back.PixelRgb(36, 20), view.image().PixelRgb(36, 20));
+
+  // A new picture gets a new handle; the old one is gone, the copy stays.
+  ASSERT_TRUE(view.ReplaceImage(Pattern(5, 4, 8)));
+  EXPECT_EQ(MemSize(h), 0u);
+  EXPECT_TRUE(MemDeferred(view.ImageHandle()));
+  ASSERT_TRUE(ToPackedDib(view.image(), &want).ok());
+  EXPECT_EQ(MemSize(view.ImageHandle()), want.size());
+  EXPECT_EQ(bytes_of(view.ImageHandle()), want);
+  ASSERT_TRUE(ImageFromHandle(copy, &back).ok());
+  EXPECT_EQ(back.width(), 37);
+  EXPECT_TRUE(MemFree(copy));
+
+  // Saving the held picture (as undo snapshots do) needs no packed copy.
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  ASSERT_TRUE(view.ReplaceImage(Pattern(9, 9)));
+  view.FileIO().SetFileName(dir.filePath("held.bmp"));
+  ASSERT_TRUE(view.FileIO().SaveFile(0, view.ImageHandle())) << view.ErrorCode();
+  EXPECT_TRUE(MemDeferred(view.ImageHandle()));
+  ASSERT_TRUE(view.FileIO().LoadFile(0) && view.FileIO().FinishLoad());
+  EXPECT_EQ(view.image().PixelRgb(8, 8), Pattern(9, 9).PixelRgb(8, 8));
 }
 
 TEST(MorvikInfo, ReadImageInfoAndResolution) {

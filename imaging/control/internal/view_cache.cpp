@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <opencv2/imgproc.hpp>
 
+#include "imaging/control/internal/area_shrink.h"
 #include "imaging/control/internal/picture_convert.h"
 
 namespace imaging::control {
@@ -69,9 +70,7 @@ const QImage& ViewCache::Scaled(QSize size) {
     scaled_ = QImage();
     return scaled_;
   }
-  cv::Mat small;
-  cv::resize(WrapBgr(bgr), small, cv::Size(size.width(), size.height()), 0, 0, cv::INTER_AREA);
-  scaled_ = ToRgb32(small);
+  scaled_ = AreaShrinkToRgb32(bgr, size);
   return scaled_;
 }
 
@@ -82,9 +81,7 @@ QImage ViewCache::Overview(QSize bound) {
   if (overview_.size() == size) return overview_;
   const Image& bgr = Bgr();
   if (bgr.empty()) return {};
-  cv::Mat small;
-  cv::resize(WrapBgr(bgr), small, cv::Size(size.width(), size.height()), 0, 0, cv::INTER_AREA);
-  overview_ = ToRgb32(small);
+  overview_ = AreaShrinkToRgb32(bgr, size);
   return overview_;
 }
 
