@@ -14,7 +14,7 @@ namespace {
 constexpr size_t kHugePage = size_t{2} << 20;
 constexpr size_t kLargeBlock = kHugePage;
 // What is kept of freed large blocks for reuse.
-constexpr int kKeptBlocks = 2;
+constexpr int kKeptBlocks = 4;
 constexpr size_t kKeptLimit = size_t{256} << 20;
 
 struct KeptBlock {

@@ -38,9 +38,9 @@ struct PaletteEntry {
 //
 // Blocks of 2 MiB and more are page mappings of their own, with transparent
 // huge pages asked for; small blocks come from the heap.  The last large
-// blocks freed (two, at most 256 MiB together) are kept and handed out again
-// for a block of about the same size, so that opening one big picture after
-// another does not fault in fresh pages each time.  Copies are deep.
+// blocks freed (four, at most 256 MiB together) are kept and handed out
+// again for a block of about the same size, so that opening one big picture
+// after another does not fault in fresh pages each time.  Copies are deep.
 //
 //   imaging::PixelBuffer buf;
 //   if (!buf.Allocate(bytes, /*zeroed=*/true)) return Result(Status::kMemory);

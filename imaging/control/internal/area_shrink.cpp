@@ -61,17 +61,35 @@ uint32_t ToByte(float v) { return v <= 0.f ? 0u : v >= 255.f ? 255u : static_cas
 
 }  // namespace
 
+QImage MakeRgb32(QSize size) {
+  if (size.isEmpty()) return {};
+  const size_t line = static_cast<size_t>(size.width()) * 4;
+  auto* pixels = new PixelBuffer;
+  if (!pixels->Allocate(line * static_cast<size_t>(size.height()), false)) {
+    delete pixels;
+    return {};
+  }
+  // The last copy of the image frees the buffer.
+  return QImage(
+      pixels->data(), size.width(), size.height(), static_cast<qsizetype>(line), QImage::Format_RGB32,
+      [](void* p) { delete static_cast<PixelBuffer*>(p); }, pixels);
+}
+
 QImage AreaShrinkToRgb32(const Image& bgr, QSize size) {
   if (bgr.empty() || bgr.bpp() != 24 || size.width() < 1 || size.height() < 1 || size.width() > bgr.width() ||
       size.height() > bgr.height())
     return {};
-  QImage out(size, QImage::Format_RGB32);
+  QImage out = MakeRgb32(size);
   if (out.isNull()) return out;
   const Taps tx = MakeTaps(bgr.width(), size.width());
   const Taps ty = MakeTaps(bgr.height(), size.height());
   const size_t row_values = static_cast<size_t>(bgr.width()) * 3;
   const int rows = size.height();
   const int bands = std::min(rows, std::max(1, cv::getNumThreads()) * 4);
+  // Row addresses are taken once: scanLine() on the workers would touch the
+  // image's shared state.
+  uchar* const out_bits = out.bits();
+  const size_t out_line = static_cast<size_t>(out.bytesPerLine());
   cv::parallel_for_(cv::Range(0, bands), [&](const cv::Range& range) {
     std::vector<float> acc(row_values);
     for (int band = range.start; band < range.end; ++band) {
@@ -79,7 +97,7 @@ QImage AreaShrinkToRgb32(const Image& bgr, QSize size) {
       for (int y = static_cast<int>(static_cast<int64_t>(rows) * band / bands); y < y_end; ++y) {
         for (int k = ty.first[y]; k < ty.first[y + 1]; ++k)
           AddRow(acc.data(), bgr.row(ty.taps[k].index), row_values, ty.taps[k].weight, k == ty.first[y]);
-        auto* dst = reinterpret_cast<uint32_t*>(out.scanLine(y));
+        auto* dst = reinterpret_cast<uint32_t*>(out_bits + static_cast<size_t>(y) * out_line);
         for (int x = 0; x < size.width(); ++x) {
           float b = 0.f, g = 0.f, r = 0.f;
           for (int k = tx.first[x]; k < tx.first[x + 1]; ++k) {

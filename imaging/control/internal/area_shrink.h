@@ -15,6 +15,11 @@
 
 namespace imaging::control {
 
+// MakeRgb32() is an RGB32 image of `size` whose pixels (unset) live in a
+// PixelBuffer, so big view copies reuse the engine's kept blocks instead of
+// faulting in fresh pages.  Null when out of memory.
+QImage MakeRgb32(QSize size);
+
 // AreaShrinkToRgb32() shrinks a 24-bit picture to `size` (each side at
 // least 1 and at most the picture's).  Null for another depth, a bad size
 // or when out of memory.

@@ -15,7 +15,7 @@ cv::Mat WrapBgr(const Image& img) {
 
 // ToRgb32() turns B, G, R rows into an RGB32 image (bytes B, G, R, 255).
 QImage ToRgb32(const cv::Mat& bgr) {
-  QImage q(bgr.cols, bgr.rows, QImage::Format_RGB32);
+  QImage q = MakeRgb32(QSize(bgr.cols, bgr.rows));
   if (q.isNull()) return q;
   cv::Mat dst(q.height(), q.width(), CV_8UC4, q.bits(), static_cast<size_t>(q.bytesPerLine()));
   cv::cvtColor(bgr, dst, cv::COLOR_BGR2BGRA);
