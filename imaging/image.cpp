@@ -11,8 +11,22 @@ namespace imaging {
 namespace {
 
 // Blocks from this size up are mapped on their own, in whole huge pages.
+// Address-sanitised builds keep every block on the heap, where overruns
+// are caught.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define IMAGING_HEAP_ONLY 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__)
+#define IMAGING_HEAP_ONLY 1
+#endif
 constexpr size_t kHugePage = size_t{2} << 20;
+#ifdef IMAGING_HEAP_ONLY
+constexpr size_t kLargeBlock = SIZE_MAX;
+#else
 constexpr size_t kLargeBlock = kHugePage;
+#endif
 // What is kept of freed large blocks for reuse.
 constexpr int kKeptBlocks = 4;
 constexpr size_t kKeptLimit = size_t{256} << 20;
