@@ -74,7 +74,10 @@ class Morvik : public QAbstractScrollArea {
 
   // --- Holding the picture -------------------------------------------------
 
-  // ImageHandle() is the held picture's handle, 0 when none.
+  // ImageHandle() is the held picture's handle, 0 when none.  After a load
+  // or an operation its packed DIB is written only when the handle is first
+  // read (MemLock(), MemDuplicate(), ImageFromHandle()); saving the held
+  // picture does not need it.
   MemHandle ImageHandle() const { return handle_; }
   // SetImageHandle() hands a handle over: the control owns it from now on
   // and frees the one it held before.  0 clears the picture.  A handle that
