@@ -194,8 +194,11 @@ Result JpegLoad(const uint8_t* data, size_t size, const LoadOptions& options, Im
   if (!JpegGuarded(dec.err, [&] { jpeg_start_decompress(&ci); }))
     return dec.err.Fail("picture data", Status::kBroken);
 
+  // Every row is written below, and a picture that ends early is never
+  // handed out, so the rows need no clearing first.
   Image img;
-  if (Result r = Image::Create(static_cast<int>(ci.output_width), static_cast<int>(ci.output_height), bpp, &img);
+  if (Result r = Image::CreateUninitialized(static_cast<int>(ci.output_width), static_cast<int>(ci.output_height), bpp,
+                                            &img);
       !r.ok())
     return r;
   constexpr int kBatch = 16;
