@@ -145,49 +145,21 @@ void VipsThumbnail(benchmark::State& state) {
 }
 BENCHMARK(VipsThumbnail)->Name("vips/thumbnail160")->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
-// Prints each pair's ratio in real time and in process CPU time (all
-// threads); on a busy machine the CPU ratio is the steadier of the two.
-class JpegRatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      std::string name = r.benchmark_name();
-      if (const size_t cut = name.find("/process_time"); cut != std::string::npos) name.resize(cut);
-      if (const size_t cut = name.find("/real_time"); cut != std::string::npos) name.resize(cut);
-      times_[name] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
-    }
-  }
-  void PrintRatios() const {
-    std::printf("\nours / peer (<= target meets it)        real    cpu\n");
-    for (const Pair& p : Pairs()) {
-      auto a = times_.find(p.ours), b = times_.find(p.peer);
-      if (a == times_.end() || b == times_.end()) continue;
-      std::printf("  %-34s %6.2f %6.2f   (real %.1f vs %.1f ms, cpu %.1f vs %.1f ms)\n", p.label.c_str(),
-                  a->second.first / b->second.first, a->second.second / b->second.second, a->second.first,
-                  b->second.first, a->second.second, b->second.second);
-    }
-  }
-
- private:
-  std::map<std::string, std::pair<double, double>> times_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   VipsPicture();  // starts vips
   vips_concurrency_set(1);  // one thread, like ours
-  RegisterPair("decode 24 MP (target 1.05)", "ours/decode", "vips/decode");
-  RegisterPair("decode vs bare tjDecompress2", "ours/decode", "tj/decode");
-  RegisterPair("encode q90 (target 1.05)", "ours/encode_q90", "vips/encode_q90");
-  RegisterPair("load bounded 160 (target 0.80)", "ours/load160", "vips/thumbnail160");
-  RegisterPair("load bounded 160 vs tj 1/8 decode", "ours/load160", "tj/decode_1_8");
+  RegisterPair("decode 24 MP", "ours/decode", "vips/decode", 1.05);
+  RegisterPair("decode vs bare tjDecompress2", "ours/decode", "tj/decode", 0);
+  RegisterPair("encode q90", "ours/encode_q90", "vips/encode_q90", 1.05);
+  RegisterPair("load bounded 160", "ours/load160", "vips/thumbnail160", 0.80);
+  RegisterPair("load bounded 160 vs tj 1/8 decode", "ours/load160", "tj/decode_1_8", 0);
   std::printf("test file: %zu bytes, %.2f bits per pixel\n", JpegBytes().size(), JpegBytes().size() * 8.0 / kWidth / kHeight);
   benchmark::Initialize(&argc, argv);
-  JpegRatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  PrintPairs(reporter, /*with_cpu=*/true);
   benchmark::Shutdown();
   return 0;
 }

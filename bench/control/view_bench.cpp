@@ -11,6 +11,7 @@
 #include <opencv2/imgproc.hpp>
 #include <string>
 
+#include "bench/qt_bench_main.h"
 #include "imaging/control/morvik.h"
 
 namespace {
@@ -115,34 +116,11 @@ void BM_PeerAreaResizeToWindow(benchmark::State& state) {
 }
 BENCHMARK(BM_PeerAreaResizeToWindow)->Unit(benchmark::kMillisecond);
 
-// Keeps each run's time per iteration for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.iterations > 0 && !r.error_occurred) times[r.benchmark_name()] = r.real_accumulated_time / double(r.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
-void PrintRatio(const RatioReporter& rep, const char* ours, const char* peer, double limit) {
-  const auto a = rep.times.find(ours), b = rep.times.find(peer);
-  if (a == rep.times.end() || b == rep.times.end() || b->second <= 0) return;
-  const double ratio = a->second / b->second;
-  printf("%-28s / %-30s = %5.2f  (target <= %.1f) %s\n", ours, peer, ratio, limit, ratio <= limit ? "ok" : "SLOW");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintRatio(reporter, "BM_ViewRepaintAfterScroll", "BM_PeerDrawImageWindowSized", 2.0);
-  PrintRatio(reporter, "BM_ViewSwitchMode", "BM_PeerAreaResizeToWindow", 1.2);
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunQtBenchmarks(argc, argv, [](const bench::RatioReporter& r) {
+    r.PrintRatio("repaint after scroll / drawImage", "BM_ViewRepaintAfterScroll", "BM_PeerDrawImageWindowSized", 2.0);
+    r.PrintRatio("view mode switch / area resize", "BM_ViewSwitchMode", "BM_PeerAreaResizeToWindow", 1.2);
+  });
 }

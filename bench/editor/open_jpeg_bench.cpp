@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/qt_bench_main.h"
 #include "editor/picture_edit/urve.h"
 #include "imaging/codecs/codec.h"
 #include "imaging/image.h"
@@ -97,36 +98,16 @@ void BM_PeerTjDecompress(benchmark::State& state) {
 }
 BENCHMARK(BM_PeerTjDecompress)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.iterations > 0 && !r.error_occurred) times[r.run_name.function_name] = r.real_accumulated_time / double(r.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  const auto a = reporter.times.find("BM_OpenUntilShown"), b = reporter.times.find("BM_PeerTjDecompress");
-  if (a != reporter.times.end() && b != reporter.times.end() && b->second > 0) {
-    const double ratio = a->second / b->second;
-    std::printf("open 24 MP JPEG until shown / bare tjDecompress2 = %5.2f  (target <= 1.3) %s\n", ratio,
-                ratio <= 1.3 ? "ok" : "SLOW");
-  }
-  // The control goes before QApplication does; the temporary folder with it.
-  if (Setup& s = Shared(); s.pic) {
-    s.pic->cOff();
-    s.pic.reset();
-    s.dir.remove();
-  }
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunQtBenchmarks(argc, argv, [](const bench::RatioReporter& r) {
+    r.PrintRatio("open 24 MP JPEG until shown / tjDecompress2", "BM_OpenUntilShown", "BM_PeerTjDecompress", 1.3);
+    // The control goes before QApplication does; the temporary folder with it.
+    if (Setup& s = Shared(); s.pic) {
+      s.pic->cOff();
+      s.pic.reset();
+      s.dir.remove();
+    }
+  });
 }

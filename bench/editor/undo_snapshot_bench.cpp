@@ -20,6 +20,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/qt_bench_main.h"
 #include "editor/picture_edit/urve.h"
 #include "imaging/global_memory.h"
 #include "imaging/image.h"
@@ -108,35 +109,16 @@ void BM_PeerWriteFsync(benchmark::State& state) { WritePeer(state, true); }
 BENCHMARK(BM_PeerWrite)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 BENCHMARK(BM_PeerWriteFsync)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
 
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.iterations > 0 && !r.error_occurred) times[r.benchmark_name()] = r.real_accumulated_time / double(r.iterations);
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
-void PrintRatio(const RatioReporter& rep, const char* ours, const char* peer, double limit) {
-  const auto a = rep.times.find(ours), b = rep.times.find(peer);
-  if (a == rep.times.end() || b == rep.times.end() || b->second <= 0) return;
-  const double ratio = a->second / b->second;
-  std::printf("%-34s / %-34s = %5.2f  (target <= %.1f) %s\n", ours, peer, ratio, limit, ratio <= limit ? "ok" : "SLOW");
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication app(argc, argv);
-  benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  PrintRatio(reporter, "BM_UndoSnapshot24MP/min_time:2.000/real_time", "BM_PeerWrite/min_time:2.000/real_time", 1.2);
-  PrintRatio(reporter, "BM_UndoSnapshot24MP/min_time:2.000/real_time", "BM_PeerWriteFsync/min_time:2.000/real_time",
-             1.2);
-  Shared().pic->cOff();
-  benchmark::Shutdown();
-  return 0;
+  return bench::RunQtBenchmarks(argc, argv, [](const bench::RatioReporter& r) {
+    r.PrintRatio("undo snapshot / write()", "BM_UndoSnapshot24MP", "BM_PeerWrite", 1.2);
+    r.PrintRatio("undo snapshot / write() + fsync()", "BM_UndoSnapshot24MP", "BM_PeerWriteFsync", 1.2);
+    // The control goes before QApplication does; the work folder with it.
+    Setup& s = Shared();
+    s.pic->cOff();
+    s.pic.reset();
+    s.work.remove();
+  });
 }

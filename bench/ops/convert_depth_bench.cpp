@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "imaging/image.h"
 #include "imaging/ops/convert_depth.h"
 
@@ -126,36 +127,15 @@ BENCHMARK(BM_To256OptimizedDithered)->Unit(benchmark::kMillisecond)->UseRealTime
 BENCHMARK(BM_To256Greys)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_VipsColourspaceBW)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// Keeps each run's time per iteration so main() can print the ratio.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs)
-      if (!run.error_occurred && run.iterations > 0) seconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  double Time(const std::string& name) const {
-    const auto it = seconds_.find(name);
-    return it == seconds_.end() ? 0.0 : it->second;
-  }
-
- private:
-  std::map<std::string, double> seconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
   if (VIPS_INIT(argv[0]) != 0) return 1;
   vips_concurrency_set(1);  // one thread, like ConvertDepth
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  const double ours = reporter.Time("BM_To256Greys/real_time");
-  const double peer = reporter.Time("BM_VipsColourspaceBW/real_time");
-  if (ours > 0 && peer > 0)
-    std::printf("256 greys: ConvertDepth takes %.2f x the time of vips_colourspace(B_W) (%s)\n", ours / peer,
-                ours <= peer ? "faster or equal" : "slower");
+  reporter.PrintRatio("256 greys: ConvertDepth / vips_colourspace(B_W)", "BM_To256Greys", "BM_VipsColourspaceBW", 0);
   benchmark::Shutdown();
   vips_shutdown();
   return 0;

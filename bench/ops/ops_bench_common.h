@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/ratio_reporter.h"
 #include "imaging/image.h"
 
 namespace bench_ops {
@@ -69,47 +70,28 @@ inline void Materialise(VipsImage* out) {
 
 struct Pair {
   std::string label, ours, peer;
+  double target = 1.0;  // 0 = printed without a target
 };
 inline std::vector<Pair>& Pairs() {
   static std::vector<Pair> pairs;
   return pairs;
 }
-inline void RegisterPair(std::string label, std::string ours, std::string peer) {
-  Pairs().push_back({std::move(label), std::move(ours), std::move(peer)});
+inline void RegisterPair(std::string label, std::string ours, std::string peer, double target = 1.0) {
+  Pairs().push_back({std::move(label), std::move(ours), std::move(peer), target});
 }
 
-// Console output as usual, plus the real time of every run by name.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      std::string name = r.benchmark_name();
-      // Drop the "/min_time:..." and "/real_time" decorations.
-      for (const char* tag : {"/min_time", "/real_time"})
-        if (const size_t cut = name.find(tag); cut != std::string::npos) name.resize(cut);
-      times_[name] = r.GetAdjustedRealTime();
-    }
-  }
-  void PrintRatios() const {
-    std::printf("\nours / peer (real time; <= 1.00 meets the target)\n");
-    for (const Pair& p : Pairs()) {
-      auto a = times_.find(p.ours), b = times_.find(p.peer);
-      if (a == times_.end() || b == times_.end()) continue;
-      std::printf("  %-28s %6.2f   (%.1f ms vs %.1f ms)\n", p.label.c_str(), a->second / b->second, a->second,
-                  b->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
+// PrintPairs() prints every registered pair's ratio, with CPU time too when
+// `with_cpu` (for peers that work on threads of their own).
+inline void PrintPairs(const bench::RatioReporter& reporter, bool with_cpu = false) {
+  std::printf("\nours / peer (real time; at or under the target meets it)\n");
+  for (const Pair& p : Pairs()) reporter.PrintRatio(p.label, p.ours, p.peer, p.target, with_cpu);
+}
 
 inline int RunWithRatios(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  PrintPairs(reporter);
   benchmark::Shutdown();
   return 0;
 }
