@@ -364,6 +364,29 @@ bool WriteRowsBottomUp(std::FILE* f, const Image& image) {
   return true;
 }
 
+// WriteTopDown() writes `head` and then the picture's rows as they lie in
+// memory, first row first, in one gathered write per call: for work files,
+// whose header says top-down (negative height).
+bool WriteTopDown(std::FILE* f, const std::vector<uint8_t>& head, const Image& image) {
+  if (std::fflush(f) != 0) return false;
+  const int fd = ::fileno(f);
+  iovec iov[2] = {{const_cast<uint8_t*>(head.data()), head.size()},
+                  {const_cast<uint8_t*>(image.row(0)), image.data_size()}};
+  int first = 0;
+  while (first < 2) {
+    const ssize_t written = ::writev(fd, iov + first, 2 - first);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return false;
+    size_t left = static_cast<size_t>(written);
+    while (first < 2 && left >= iov[first].iov_len) left -= iov[first++].iov_len;
+    if (first < 2) {
+      iov[first].iov_base = static_cast<uint8_t*>(iov[first].iov_base) + left;
+      iov[first].iov_len -= left;
+    }
+  }
+  return true;
+}
+
 Result BmpSave(const Image& image, const std::string& path, const SaveOptions& options) {
   if (image.empty()) return Result(Status::kBadImage, "no picture");
   // RLE only where the depth allows it and only when it is smaller: noisy
@@ -389,15 +412,24 @@ Result BmpSave(const Image& image, const std::string& path, const SaveOptions& o
     Put32(head.data() + kFileHeader + 20, static_cast<uint32_t>(encoded.size()));
   }
 
+  // Work files (undo snapshots) are read back only by this engine: they are
+  // stored top-down, so the picture goes out in one piece as it lies in
+  // memory.  Files for users keep the usual bottom-up order.
+  const bool top_down = options.type == SaveType::kWorkBmp && !rle;
+  if (top_down) Put32(head.data() + kFileHeader + 8, static_cast<uint32_t>(-image.height()));
+
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
   if (!file) return Result(Status::kCannotCreate, "cannot create " + path);
   std::FILE* f = file.get();
-  bool ok = std::fwrite(head.data(), 1, head.size(), f) == head.size();
-  if (rle) {
-    ok = ok && std::fwrite(encoded.data(), 1, encoded.size(), f) == encoded.size();
+  bool ok = false;
+  if (top_down) {
+    ok = WriteTopDown(f, head, image);
   } else {
-    // Rows straight from the picture: its rows already have the DIB padding.
-    ok = ok && WriteRowsBottomUp(f, image);
+    ok = std::fwrite(head.data(), 1, head.size(), f) == head.size();
+    if (rle)
+      ok = ok && std::fwrite(encoded.data(), 1, encoded.size(), f) == encoded.size();
+    else  // rows straight from the picture: its rows already have the DIB padding
+      ok = ok && WriteRowsBottomUp(f, image);
   }
   const bool closed = std::fclose(file.release()) == 0;
   return ok && closed ? Result::Ok() : Result(Status::kCannotWrite, "cannot write " + path);

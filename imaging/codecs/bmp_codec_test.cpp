@@ -122,7 +122,7 @@ TEST(BmpCodec, GoldenHeaderOfTinyPictures) {
   img.SetPixelRgb(1, 1, 0x0A0B0C);
   img.set_dpi(96, 96);
   std::vector<uint8_t> bytes;
-  ASSERT_TRUE(SaveBytes(img, SaveType::kWorkBmp, &bytes).ok());
+  ASSERT_TRUE(SaveBytes(img, SaveType::kBmp, &bytes).ok());
   const std::vector<uint8_t> expected = {
       'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                  // file header
       40, 0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0,                // size, width, height, planes, depth
@@ -131,6 +131,21 @@ TEST(BmpCodec, GoldenHeaderOfTinyPictures) {
       9, 8, 7, 12, 11, 10, 0, 0,                                       // bottom row, padded
       3, 2, 1, 6, 5, 4, 0, 0};                                         // top row
   EXPECT_EQ(bytes, expected);
+
+  // Work files are the same picture stored top-down (negative height), so
+  // they go out as the rows lie in memory; they read back identical.
+  ASSERT_TRUE(SaveBytes(img, SaveType::kWorkBmp, &bytes).ok());
+  const std::vector<uint8_t> expected_work = {
+      'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,                  // file header
+      40, 0, 0, 0, 2, 0, 0, 0, 0xFE, 0xFF, 0xFF, 0xFF, 1, 0, 24, 0,    // size, width, height -2, planes, depth
+      0, 0, 0, 0, 16, 0, 0, 0, 0xC4, 0x0E, 0, 0, 0xC4, 0x0E, 0, 0,    // BI_RGB, image size, 3780 ppm
+      0, 0, 0, 0, 0, 0, 0, 0,                                          // colours used, important
+      3, 2, 1, 6, 5, 4, 0, 0,                                          // top row first
+      9, 8, 7, 12, 11, 10, 0, 0};                                      // bottom row
+  EXPECT_EQ(bytes, expected_work);
+  Image back;
+  ASSERT_TRUE(BmpCodec().load(bytes.data(), bytes.size(), {}, &back).ok());
+  ExpectSamePixels(back, img);
 
   Image mono;
   ASSERT_TRUE(Image::Create(3, 1, 1, &mono).ok());

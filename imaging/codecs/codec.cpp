@@ -8,6 +8,8 @@
 #include <unistd.h>
 
 #include <array>
+#include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -105,6 +107,17 @@ Result FitInside(Image* img, int max_w, int max_h) {
   return ops::ResizeImage(*img, img, w, h);
 }
 
+// A temporary name no other process uses: process id, a counter and the
+// clock, in the same hidden-name family as mkstemp()'s.
+std::string WorkTempName(const std::string& folder) {
+  static std::atomic<unsigned> counter{0};
+  const auto now = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+  char name[96];
+  std::snprintf(name, sizeof name, "/.osmund-save-w%d-%u-%llx", static_cast<int>(::getpid()), counter.fetch_add(1),
+                now & 0xffffffffull);
+  return folder + name;
+}
+
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.rfind('/');
   return slash == std::string::npos ? std::string(".") : (slash == 0 ? std::string("/") : path.substr(0, slash));
@@ -168,14 +181,21 @@ Result Save(const Image& image, const std::string& path, const SaveOptions& opti
   const FormatCodec* c = CodecOfFormat(FormatOfSaveType(options.type));
   if (c == nullptr) return Result(Status::kUnsupported, "no writer for this type");
 
-  std::string temp = FolderOf(path) + "/.osmund-save-XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return Result(Status::kCannotCreate, "cannot create a file in " + FolderOf(path));
-  ::close(fd);
-  // A work file is created anew by the writer rather than truncated: on
-  // ext4 truncating starts a synchronous write-back at close, which work
-  // files do not need.
-  if (options.type == SaveType::kWorkBmp) ::unlink(temp.c_str());
+  std::string temp;
+  if (options.type == SaveType::kWorkBmp) {
+    // A work file is created by the writer under a name of this process's
+    // own rather than reserved first: reserving costs a second inode, and
+    // truncating the reserved file would start a write-back at close on
+    // ext4, neither of which work files need.
+    temp = WorkTempName(FolderOf(path));
+    if (::access(FolderOf(path).c_str(), W_OK) != 0)
+      return Result(Status::kCannotCreate, "cannot create a file in " + FolderOf(path));
+  } else {
+    temp = FolderOf(path) + "/.osmund-save-XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0) return Result(Status::kCannotCreate, "cannot create a file in " + FolderOf(path));
+    ::close(fd);
+  }
   Result r = c->save(image, temp, options);
   // Work files (undo snapshots) live only as long as the session that wrote
   // them, so they skip the flush that user files get.

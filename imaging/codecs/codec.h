@@ -44,7 +44,7 @@ enum class FileFormat : int16_t {
 
 // The file type codes a save is asked for with.
 enum class SaveType : int16_t {
-  kWorkBmp = 0,         // uncompressed BMP, fastest path (undo snapshots)
+  kWorkBmp = 0,         // uncompressed BMP stored top-down, fastest path (undo snapshots)
   kBmp = 1,             // BMP, RLE4/RLE8 where the depth allows it
   kJpeg = 2,
   kJpegProgressive = 3,
