@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <numeric>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -151,21 +152,23 @@ int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, Entry
     done_folders.push_back(folder);
     FolderFiles files;
     if (!ReadFolder(folder, &files)) continue;  // a folder that cannot be searched gives nothing
+    list->Reserve(list->size() + files.names.size());
     // Images already taken from this folder, by name index (only the first
     // image of each file is common enough to need the fast path).
     std::vector<uint8_t> taken(files.names.size(), 0);
     const std::string prefix = folder == "/" ? "/" : folder + "/";
+    std::string path;  // one buffer for every file's path
+    std::string ext;
     for (const std::string& entry : table) {
       for (size_t index : Match(paths, folder, entry, files)) {
         if (taken[index]) continue;  // matched by an earlier table entry
         taken[index] = 1;
         const std::string& name = files.names[index];
-        const std::string path = prefix + name;
+        path.assign(prefix).append(name);
         if (path.size() >= kMaxPath) {  // would not fit the path buffers: refuse, never truncate
           ++report->skipped_long_paths;
           continue;
         }
-        std::string ext;
         FileTypeInfo info;
         if (!paths.FileExt(path, &ext) || !paths.FileType(path, 0, &info)) continue;
         int count = req.multi_image ? info.image_count : 1;
@@ -262,21 +265,37 @@ void SortEntries(const PathServices& paths, SortParameters params, EntryList* li
   SetSortParameters(std::move(params));
   const SortParameters& p = Params();
   if (p.sort <= kSortNone || p.sort > kSortDirFileExtDate || list->size() < 2) return;
-  // Keys are made once per entry, not once per comparison.
+  // Keys are made once per entry, not once per comparison, and kept end to
+  // end in one buffer.
   std::vector<ThumbnailEntry>& v = list->entries();
-  std::vector<std::string> keys(v.size());
   const bool byte_order = ByteCollation();
-  for (size_t i = 0; i < v.size(); ++i) keys[i] = CollationKey(SortKey(paths, p.sort, v[i]), byte_order);
+  std::string arena;
+  std::vector<std::pair<size_t, size_t>> spans(v.size());  // offset, length
+  for (size_t i = 0; i < v.size(); ++i) {
+    const std::string key = CollationKey(SortKey(paths, p.sort, v[i]), byte_order);
+    spans[i] = {arena.size(), key.size()};
+    arena += key;
+  }
+  auto key_of = [&](uint32_t i) { return std::string_view(arena).substr(spans[i].first, spans[i].second); };
   std::vector<uint32_t> order(v.size());
   std::iota(order.begin(), order.end(), 0u);
   const bool dec = p.sort_order == kSortOrderDec;
-  std::sort(order.begin(), order.end(), [&](uint32_t a, uint32_t b) {
-    return dec ? keys[b] < keys[a] : keys[a] < keys[b];
-  });
-  std::vector<ThumbnailEntry> sorted;
-  sorted.reserve(v.size());
-  for (uint32_t i : order) sorted.push_back(std::move(v[i]));
-  v = std::move(sorted);
+  std::sort(order.begin(), order.end(),
+            [&](uint32_t a, uint32_t b) { return dec ? key_of(b) < key_of(a) : key_of(a) < key_of(b); });
+  // Entries go to their sorted places in place, cycle by cycle.
+  for (size_t start = 0; start < order.size(); ++start) {
+    if (order[start] == start) continue;
+    size_t at = start;
+    ThumbnailEntry held = std::move(v[start]);
+    while (order[at] != start) {
+      const size_t from = order[at];
+      v[at] = std::move(v[from]);
+      order[at] = static_cast<uint32_t>(at);
+      at = from;
+    }
+    v[at] = std::move(held);
+    order[at] = static_cast<uint32_t>(at);
+  }
 }
 
 bool ExtensionInTable(const PathServices& paths, const std::string& name, const ExtensionTable& table) {

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <random>
 #include <filesystem>
 #include <fstream>
 
@@ -316,6 +318,43 @@ TEST(ExtensionTable, MembershipIsSubstringOfUpperCasedEntries) {
   EXPECT_TRUE(ExtensionInTable(paths, "x.TIF", table));
   EXPECT_FALSE(ExtensionInTable(paths, "x.gif", table));
   EXPECT_FALSE(ExtensionInTable(paths, "noext", table));
+}
+
+}  // namespace
+}  // namespace file_list
+
+namespace file_list {
+namespace {
+
+// Long shuffled lists: every entry reaches its sorted place carrying its own
+// fields (the sort moves entries in place along permutation cycles).
+TEST(SortEntriesTest, LongShuffledListsKeepEachEntryWhole) {
+  NativePathServices paths;
+  std::mt19937 rng(7);
+  for (int n : {2, 3, 17, 500}) {
+    EntryList list;
+    std::vector<std::string> names;
+    for (int i = 0; i < n; ++i) names.push_back("f" + std::to_string(rng() % 100000) + "_" + std::to_string(i) + ".jpg");
+    for (int i = 0; i < n; ++i) {
+      ThumbnailEntry e;
+      e.folder = "/pictures";
+      e.file_name = names[i];
+      e.selected = i;
+      list.Append(std::move(e));
+    }
+    for (int order : {kSortOrderInc, kSortOrderDec}) {
+      SortEntries(paths, {kSortFileName, order, {}}, &list);
+      std::vector<std::string> expected = names;
+      std::sort(expected.begin(), expected.end());
+      if (order == kSortOrderDec) std::reverse(expected.begin(), expected.end());
+      ASSERT_EQ(list.size(), static_cast<size_t>(n));
+      for (int i = 0; i < n; ++i) {
+        EXPECT_EQ(list[i].file_name, expected[i]) << n << " entries, place " << i;
+        EXPECT_EQ(names[list[i].selected], list[i].file_name) << "an entry's fields were split";
+        EXPECT_EQ(list[i].folder, "/pictures");
+      }
+    }
+  }
 }
 
 }  // namespace

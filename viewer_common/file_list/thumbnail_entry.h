@@ -53,6 +53,9 @@ class EntryList {
   const std::vector<ThumbnailEntry>& entries() const { return entries_; }
 
   void Append(ThumbnailEntry entry) { entries_.push_back(std::move(entry)); }
+  // Reserve() makes room for `n` entries in all, so a folder's entries are
+  // appended without moving the list again and again.
+  void Reserve(size_t n) { entries_.reserve(n); }
   // Remove(): false for an index out of range.
   bool Remove(size_t index);
   // FreeImage(): frees the entry's image so that it is loaded again.
