@@ -327,64 +327,50 @@ struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
-// WriteRowsBottomUp() writes the picture's rows, last row first, straight
-// from the picture with gathered writes (a few system calls for the whole
-// picture instead of one or two per row).
-bool WriteRowsBottomUp(std::FILE* f, const Image& image) {
-  if (std::fflush(f) != 0) return false;
-  const int fd = ::fileno(f);
-  const size_t stride = image.stride();
-  constexpr int kRowsPerCall = 256;
-  int y = image.height() - 1;
-  size_t offset = 0;  // bytes of row y already written
-  while (y >= 0) {
-    iovec iov[kRowsPerCall];
-    int n = 0;
-    for (int row = y; row >= 0 && n < kRowsPerCall; --row, ++n) {
-      const size_t skip = row == y ? offset : 0;
-      iov[n].iov_base = const_cast<uint8_t*>(image.row(row)) + skip;
-      iov[n].iov_len = stride - skip;
-    }
+// WriteGathered() writes all of `iov[0..n)` with gathered writes, going on
+// after short writes and interruptions; it changes the entries as it goes.
+bool WriteGathered(int fd, iovec* iov, int n) {
+  while (n > 0) {
     const ssize_t written = ::writev(fd, iov, n);
     if (written < 0 && errno == EINTR) continue;
     if (written <= 0) return false;
     size_t left = static_cast<size_t>(written);
-    while (left > 0) {
-      const size_t rest = stride - offset;
-      if (left >= rest) {
-        left -= rest;
-        offset = 0;
-        --y;
-      } else {
-        offset += left;
-        left = 0;
-      }
+    while (n > 0 && left >= iov->iov_len) {
+      left -= iov->iov_len;
+      ++iov;
+      --n;
+    }
+    if (n > 0) {
+      iov->iov_base = static_cast<uint8_t*>(iov->iov_base) + left;
+      iov->iov_len -= left;
     }
   }
   return true;
 }
 
-// WriteTopDown() writes `head` and then the picture's rows as they lie in
-// memory, first row first, in one gathered write per call: for work files,
-// whose header says top-down (negative height).
-bool WriteTopDown(std::FILE* f, const std::vector<uint8_t>& head, const Image& image) {
+// WriteRowsBottomUp() writes the picture's rows, last row first, straight
+// from the picture, a batch of rows per system call.
+bool WriteRowsBottomUp(std::FILE* f, const Image& image) {
   if (std::fflush(f) != 0) return false;
   const int fd = ::fileno(f);
-  iovec iov[2] = {{const_cast<uint8_t*>(head.data()), head.size()},
-                  {const_cast<uint8_t*>(image.row(0)), image.data_size()}};
-  int first = 0;
-  while (first < 2) {
-    const ssize_t written = ::writev(fd, iov + first, 2 - first);
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return false;
-    size_t left = static_cast<size_t>(written);
-    while (first < 2 && left >= iov[first].iov_len) left -= iov[first++].iov_len;
-    if (first < 2) {
-      iov[first].iov_base = static_cast<uint8_t*>(iov[first].iov_base) + left;
-      iov[first].iov_len -= left;
-    }
+  constexpr int kRowsPerCall = 256;
+  for (int y = image.height() - 1; y >= 0;) {
+    iovec iov[kRowsPerCall];
+    int n = 0;
+    for (; y >= 0 && n < kRowsPerCall; --y, ++n) iov[n] = {const_cast<uint8_t*>(image.row(y)), image.stride()};
+    if (!WriteGathered(fd, iov, n)) return false;
   }
   return true;
+}
+
+// WriteTopDown() writes `head` and then the picture's rows as they lie in
+// memory, first row first: for work files, whose header says top-down
+// (negative height).
+bool WriteTopDown(std::FILE* f, const std::vector<uint8_t>& head, const Image& image) {
+  if (std::fflush(f) != 0) return false;
+  iovec iov[2] = {{const_cast<uint8_t*>(head.data()), head.size()},
+                  {const_cast<uint8_t*>(image.row(0)), image.data_size()}};
+  return WriteGathered(::fileno(f), iov, 2);
 }
 
 Result BmpSave(const Image& image, const std::string& path, const SaveOptions& options) {

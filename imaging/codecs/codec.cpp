@@ -181,19 +181,19 @@ Result Save(const Image& image, const std::string& path, const SaveOptions& opti
   const FormatCodec* c = CodecOfFormat(FormatOfSaveType(options.type));
   if (c == nullptr) return Result(Status::kUnsupported, "no writer for this type");
 
+  const std::string folder = FolderOf(path);
   std::string temp;
   if (options.type == SaveType::kWorkBmp) {
     // A work file is created by the writer under a name of this process's
     // own rather than reserved first: reserving costs a second inode, and
     // truncating the reserved file would start a write-back at close on
     // ext4, neither of which work files need.
-    temp = WorkTempName(FolderOf(path));
-    if (::access(FolderOf(path).c_str(), W_OK) != 0)
-      return Result(Status::kCannotCreate, "cannot create a file in " + FolderOf(path));
+    if (::access(folder.c_str(), W_OK) != 0) return Result(Status::kCannotCreate, "cannot create a file in " + folder);
+    temp = WorkTempName(folder);
   } else {
-    temp = FolderOf(path) + "/.osmund-save-XXXXXX";
+    temp = folder + "/.osmund-save-XXXXXX";
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return Result(Status::kCannotCreate, "cannot create a file in " + FolderOf(path));
+    if (fd < 0) return Result(Status::kCannotCreate, "cannot create a file in " + folder);
     ::close(fd);
   }
   Result r = c->save(image, temp, options);
