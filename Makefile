@@ -1,5 +1,6 @@
-# Set-up and everyday commands.  `make run` and `make test` are the whole
-# set-up on a fresh Debian 12 machine.
+# Everyday commands for those who have make.  On a fresh Debian 12 machine
+# (no make there) ./run.sh and ./test.sh are the whole set-up; `make run` and
+# `make test` do the same.
 BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -19,11 +20,11 @@ configure: deps $(BUILD)/build.ninja
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-run: build
-	$(BUILD)/bin/ruvel "$(CURDIR)/$(BUILD)/sample/sample.png"
+run:
+	BUILD=$(BUILD) JOBS=$(JOBS) ./run.sh
 
-test: build
-	cd $(BUILD) && ctest --output-on-failure -j $(JOBS) --timeout 600
+test:
+	BUILD=$(BUILD) JOBS=$(JOBS) ./test.sh
 
 bench: deps
 	cmake -S . -B $(BUILD)-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DOSMUND_BUILD_BENCH=ON -DOSMUND_BUILD_TESTS=OFF

@@ -16,7 +16,9 @@ PACKAGES=(
   libopencv-imgproc-dev libgsf-1-dev libsane-dev sane-utils
   # tests and screenshots
   libgtest-dev libgmock-dev libbenchmark-dev poppler-utils xvfb xauth fonts-noto-cjk
-  imagemagick
+  imagemagick xdotool
+  # handing a picture to the user's mail program
+  xdg-utils
   # fuzzing
   clang libclang-rt-14-dev
   # benchmark peers
@@ -34,7 +36,17 @@ fi
 
 echo "install-deps: installing ${missing[*]}"
 SUDO=""
-if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+if [ "$(id -u)" -ne 0 ]; then
+  if ! command -v sudo >/dev/null 2>&1; then
+    echo "install-deps: these packages are missing and installing them needs root:" >&2
+    echo "  ${missing[*]}" >&2
+    echo "install-deps: run this again as root, or install sudo" >&2
+    exit 1
+  fi
+  SUDO="sudo"
+  # Without a terminal sudo cannot ask for a password; fail rather than hang.
+  if [ ! -t 0 ]; then SUDO="sudo -n"; fi
+fi
 export DEBIAN_FRONTEND=noninteractive
 $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
