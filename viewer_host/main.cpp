@@ -5,6 +5,7 @@
 //   viewer_host lib/libviewer_sample_control.so
 //   viewer_host libthumb.so --set FilePath=/pictures --call GetFiles --call Display
 //   viewer_host libthumb.so --set BackColor=0xFF --quit    # scripted, no window
+//   viewer_host libslide.so --script show.txt              # script mode (script_runner.h)
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
@@ -12,6 +13,7 @@
 #include "viewer_host/control_loader.h"
 #include "viewer_host/host_window.h"
 #include "viewer_host/property_panel.h"
+#include "viewer_host/script_runner.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -23,7 +25,8 @@ int main(int argc, char** argv) {
   QCommandLineOption set_opt("set", "set a property: Name=Value (repeatable)", "assignment");
   QCommandLineOption call_opt("call", "call a method: Name or Name=arg1,arg2 (repeatable)", "call");
   QCommandLineOption quit_opt("quit", "exit after --set and --call instead of showing the window");
-  parser.addOptions({clsid_opt, set_opt, call_opt, quit_opt});
+  QCommandLineOption script_opt("script", "run the commands of FILE, one a line, then exit", "file");
+  parser.addOptions({clsid_opt, set_opt, call_opt, quit_opt, script_opt});
   parser.process(app);
   if (parser.positionalArguments().size() != 1) parser.showHelp(2);
 
@@ -42,6 +45,17 @@ int main(int argc, char** argv) {
     return 1;
   }
   int status = 0;
+  if (parser.isSet(script_opt)) {
+    {
+      host::ScriptRunner runner(&loader, [](const std::string& line) {
+        std::printf("%s\n", line.c_str());
+        std::fflush(stdout);
+      });
+      status = runner.RunFile(parser.value(script_opt));
+    }
+    loader.Release();
+    return status;
+  }
   {
     host::HostWindow window(&loader);
     for (const QString& s : parser.values(set_opt)) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdlib>
@@ -8,6 +10,7 @@
 #include "viewer_host/event_log.h"
 #include "viewer_host/host_window.h"
 #include "viewer_host/property_panel.h"
+#include "viewer_host/script_runner.h"
 
 namespace host {
 namespace {
@@ -87,6 +90,60 @@ TEST_F(ViewerHostTest, ScriptedRunPrintsEvents) {
   EXPECT_TRUE(out.contains("set Caption=/photos/ -> 0, now /photos")) << out.toStdString();
   EXPECT_TRUE(out.contains("changed Count (21)")) << out.toStdString();
   EXPECT_TRUE(out.contains("event Bumped(7)")) << out.toStdString();
+}
+
+TEST_F(ViewerHostTest, ScriptRunsCommandsInOrderAndPrintsEvents) {
+  ControlLoader loader;
+  std::string error;
+  ASSERT_TRUE(loader.Load(SAMPLE_CONTROL_PATH, std::nullopt, &error)) << error;
+  std::vector<std::string> out, err;
+  const QString png = dir_.filePath("shot.png");
+  int status = 0;
+  {
+    ScriptRunner runner(&loader, [&](const std::string& l) { out.push_back(l); },
+                        [&](const std::string& l) { err.push_back(l); });
+    status = runner.RunLines({"# a comment", "", "set Count=5", "get Count", "call Bump=2", "get Count",
+                              "set BackColor=0x0000FF", "size 123 45", "show", "wait 30", "grab " + png,
+                              "get NoSuchThing", "call Bump=x", "size 10", "frobnicate"});
+  }
+  const std::vector<std::string> want_prefix = {"changed Count (21)", "set Count=5 -> 0", "get Count = 5",
+                                                 "changed Count (21)", "event Bumped(7)", "call Bump=2 -> 0, result -1",
+                                                 "get Count = 7"};
+  ASSERT_GE(out.size(), want_prefix.size());
+  for (size_t i = 0; i < want_prefix.size(); ++i) EXPECT_EQ(out[i], want_prefix[i]) << i;
+  EXPECT_EQ(status, 1);
+  ASSERT_EQ(err.size(), 4u);
+  EXPECT_EQ(err[0].rfind("error line 12: unknown member", 0), 0u) << err[0];
+  EXPECT_EQ(err[1].rfind("error line 13: call Bump=x failed", 0), 0u) << err[1];
+  EXPECT_EQ(err[3], "error line 15: unknown command \"frobnicate\"");
+  // The grab is the control's client area as painted: the new back colour.
+  QImage shot(png);
+  ASSERT_FALSE(shot.isNull());
+  EXPECT_EQ(shot.size(), QSize(123, 45));
+  EXPECT_EQ(shot.pixelColor(60, 3), QColor(255, 0, 0));
+}
+
+TEST_F(ViewerHostTest, ScriptFileRunsFromTheCommandLine) {
+  const QString script = dir_.filePath("run.txt");
+  {
+    QFile f(script);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("set Caption=/photos/\ncall Bump=3\nget Caption\nwait 1\n");
+  }
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("XDG_CONFIG_HOME", dir_.path());
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  p.setProcessEnvironment(env);
+  p.start(VIEWER_HOST_PATH, {SAMPLE_CONTROL_PATH, "--script", script});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  const QString out = QString::fromUtf8(p.readAllStandardOutput());
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  EXPECT_TRUE(out.contains("event Bumped(3)\ncall Bump=3 -> 0, result -1\nget Caption = /photos\n")) << out.toStdString();
+
+  p.start(VIEWER_HOST_PATH, {SAMPLE_CONTROL_PATH, "--script", dir_.filePath("missing.txt")});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 2);
 }
 
 }  // namespace
