@@ -22,7 +22,7 @@ PACKAGES=(
   # fuzzing
   clang libclang-rt-14-dev
   # benchmark peers
-  libvips-dev libjpeg-turbo-progs
+  libvips-dev libvips-tools libjpeg-turbo-progs
 )
 
 missing=()

@@ -241,7 +241,7 @@ TEST_F(FolderListTest, AppendingListKeepsItsOrder) {
 
 TEST_F(FolderListTest, ChangedFileDateFreesTheImage) {
   Make("a.bmp", 1, 100);
-  EntryList list([](imaging::MemHandle) {});
+  EntryList list([](MVHANDLE) {});
   ASSERT_EQ(BuildFolderList(paths_, Request("BMP"), &list), 0);
   ASSERT_EQ(list.size(), 1u);
   list[0].image = 12345;
@@ -292,22 +292,22 @@ TEST_F(FolderListTest, PathsLongerThanTheBufferAreRefusedNotTruncated) {
 }
 
 TEST(EntryList, OwnsAndFreesImages) {
-  static std::vector<imaging::MemHandle> freed;
+  static std::vector<MVHANDLE> freed;
   freed.clear();
   {
-    EntryList list([](imaging::MemHandle h) { freed.push_back(h); });
-    for (imaging::MemHandle h : {0u, 7u, 8u, 9u}) {
+    EntryList list([](MVHANDLE h) { freed.push_back(h); });
+    for (MVHANDLE h : {0u, 7u, 8u, 9u}) {
       ThumbnailEntry e;
       e.image = h;
       list.Append(std::move(e));
     }
     EXPECT_TRUE(list.Remove(1));
     EXPECT_FALSE(list.Remove(10));
-    EXPECT_EQ(freed, std::vector<imaging::MemHandle>{7});
+    EXPECT_EQ(freed, std::vector<MVHANDLE>{7});
     list.FreeImage(1);
     EXPECT_EQ(list[1].image, 0u);
   }
-  EXPECT_EQ(freed, (std::vector<imaging::MemHandle>{7, 8, 9}));  // 0 is never freed
+  EXPECT_EQ(freed, (std::vector<MVHANDLE>{7, 8, 9}));  // 0 is never freed
 }
 
 TEST(ExtensionTable, MembershipIsSubstringOfUpperCasedEntries) {

@@ -3,8 +3,10 @@
 // One entry of a viewer control's picture list, and the list that owns the
 // entries and their image handles.  The list grows by one entry per append
 // and shrinks on removal; removing or clearing frees the entry's image.
+// Images are handles of the imaging library family's one handle table and
+// are freed through its bound MVFreeMemory unless the list is told otherwise.
 //
-//   file_list::EntryList list(&MVFreeMemory);  // how the images are freed
+//   file_list::EntryList list;
 //   file_list::ThumbnailEntry e;
 //   e.folder = "/pictures";
 //   e.file_name = "a.jpg";
@@ -13,16 +15,17 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "imaging/global_memory.h"
+#include "imaging/dlls/mv7.h"
 
 namespace file_list {
 
 inline constexpr size_t kDateTextSize = 16;  // NUL included
 
 struct ThumbnailEntry {
-  imaging::MemHandle image = 0;  // packed DIB, 0 while not loaded
+  MVHANDLE image = 0;            // packed DIB, 0 while not loaded
   std::string folder;            // without a trailing "/" (the root stays "/")
   std::string file_name;
   char date_text[kDateTextSize] = {};
@@ -38,8 +41,8 @@ struct ThumbnailEntry {
 
 class EntryList {
  public:
-  using FreeImageFn = void (*)(imaging::MemHandle);
-  // `free_image` releases entry images; imaging::MemFree when null.
+  using FreeImageFn = void (*)(MVHANDLE);
+  // `free_image` releases entry images; the bound MVFreeMemory when null.
   explicit EntryList(FreeImageFn free_image = nullptr) : free_image_(free_image) {}
   ~EntryList() { Clear(); }
   EntryList(const EntryList&) = delete;
@@ -53,6 +56,9 @@ class EntryList {
   const std::vector<ThumbnailEntry>& entries() const { return entries_; }
 
   void Append(ThumbnailEntry entry) { entries_.push_back(std::move(entry)); }
+  // Insert(): puts the entry before index `index` (the end when `index` is
+  // the size or more) and returns where it went.
+  size_t Insert(size_t index, ThumbnailEntry entry);
   // Reserve() makes room for `n` entries in all, so a folder's entries are
   // appended without moving the list again and again.
   void Reserve(size_t n) { entries_.reserve(n); }
@@ -61,9 +67,21 @@ class EntryList {
   // FreeImage(): frees the entry's image so that it is loaded again.
   void FreeImage(size_t index);
   void Clear();
+  // SetImage(): the entry's image becomes `image` (owned from now on); a
+  // different image it held is freed.
+  void SetImage(size_t index, MVHANDLE image);
+  // TakeImage(): hands the entry's image to the caller (0 left behind).
+  MVHANDLE TakeImage(size_t index);
+
+  // Find(): the first entry equal in folder and name (without regard to
+  // case) and image number, or -1.
+  long Find(std::string_view folder, std::string_view file_name, int image_number) const;
+  // FindPath(): the first entry whose full path equals `path` without
+  // regard to case (any image number), or -1.
+  long FindPath(std::string_view path) const;
 
  private:
-  void Release(imaging::MemHandle h) const;
+  void Release(MVHANDLE h) const;
   FreeImageFn free_image_;
   std::vector<ThumbnailEntry> entries_;
 };

@@ -1,10 +1,12 @@
 #include "viewer_common/hosting/control.h"
 
 #include <QLocale>
+#include <QPaintDevice>
+#include <QPainter>
 #include <QScreen>
 #include <cstring>
 
-#include "imaging/global_memory.h"
+#include "viewer_common/imaging_dlls/imaging_dlls.h"
 #include "viewer_common/hosting/about_box.h"
 #include "viewer_common/hosting/property_stream.h"
 
@@ -213,6 +215,72 @@ HRESULT Control::LoadProperties(const uint8_t* data, size_t size) {
   return S_OK;  // trailing data belongs to a later version: ignored
 }
 
+int CaptionValue(std::u16string_view caption) {
+  size_t i = 0;
+  const bool negative = !caption.empty() && caption[0] == u'-';
+  if (negative) i = 1;
+  int v = 0;
+  for (; i < caption.size() && caption[i] >= u'0' && caption[i] <= u'9' && v < 100000000; ++i)
+    v = v * 10 + (caption[i] - u'0');
+  return negative ? -v : v;
+}
+
+const std::vector<std::u16string>* Control::Captions(DispId id) const {
+  const PropertyDef* p = class_.FindProperty(id);
+  if (!p) return nullptr;
+  const std::vector<std::u16string>* c = IsJapaneseUi() ? p->captions_ja : p->captions_en;
+  return c ? c : p->captions_en;
+}
+
+std::u16string Control::DisplayString(DispId id) const {
+  const std::vector<std::u16string>* captions = Captions(id);
+  if (!captions || IndexOf(id) < 0) return {};
+  const int value = Prop(id).AsI4();
+  for (const std::u16string& c : *captions)
+    if (CaptionValue(c) == value) return c;
+  return {};
+}
+
+void Control::SetAmbientSource(AmbientSource source) {
+  ambient_ = std::move(source);
+  OnAmbientPropertyChanged(kDispIdUnknown);
+}
+
+void Control::AmbientPropertyChanged(DispId id) { OnAmbientPropertyChanged(id); }
+
+bool Control::AmbientUserMode() const {
+  Variant v;
+  if (!ambient_ || !ambient_(kDispIdAmbientUserMode, &v)) return true;
+  Variant b;
+  if (Failed(v.ChangeType(VarType::kBool, &b))) return true;
+  return b.AsBool();
+}
+
+void Control::OnAmbientPropertyChanged(DispId) { update(); }
+
+bool Control::IsDisplayDevice(const QPaintDevice* device) {
+  return device && (device->devType() == QInternal::Widget || device->devType() == QInternal::Pixmap);
+}
+
+HRESULT Control::DrawOnDevice(QPaintDevice* device, const QRect& bounds) {
+  if (!device || bounds.isEmpty()) return E_INVALIDARG;
+  QPainter painter;
+  if (!painter.begin(device)) return E_FAIL;
+  painter.setClipRect(bounds);
+  DrawContent(&painter, bounds, IsDisplayDevice(device));
+  painter.end();
+  return S_OK;
+}
+
+void Control::DrawContent(QPainter* painter, const QRect& bounds, bool) {
+  const QSize own = size().isEmpty() ? bounds.size() : size();
+  painter->save();
+  painter->translate(bounds.topLeft());
+  painter->scale(double(bounds.width()) / own.width(), double(bounds.height()) / own.height());
+  render(painter, QPoint(), QRegion(), QWidget::DrawChildren);
+  painter->restore();
+}
+
 void Control::ShowAbout() { RunAboutBox(class_.about, this); }
 
 QSize Control::sizeHint() const {
@@ -234,26 +302,27 @@ HRESULT Control::InvokeMethod(DispId id, const Variant*, size_t, Variant*) {
 }
 
 bool Control::SavePicture(uintptr_t handle, std::vector<uint8_t>* bytes) {
-  const size_t n = imaging::MemSize(handle);
-  const void* p = imaging::MemLock(handle);
-  if (!p || n == 0) return false;
-  bytes->assign(static_cast<const uint8_t*>(p), static_cast<const uint8_t*>(p) + n);
-  (void)imaging::MemUnlock(handle);
+  imaging_dlls::LockedBlock block(handle);
+  const size_t n = block.size();
+  if (n == 0) return false;
+  const auto* p = static_cast<const uint8_t*>(block.data());
+  bytes->assign(p, p + n);
   return true;
 }
 
 uintptr_t Control::LoadPicture(const uint8_t* bytes, size_t size) {
-  imaging::MemHandle h = imaging::MemAlloc(size);
-  void* p = imaging::MemLock(h);
-  if (!p) {
-    if (h) (void)imaging::MemFree(h);
-    return 0;
+  const MVHANDLE h = imaging_dlls::GlobalAlloc(size);
+  {
+    imaging_dlls::LockedBlock block(h);
+    if (block) {
+      std::memcpy(block.data(), bytes, size);
+      return h;
+    }
   }
-  std::memcpy(p, bytes, size);
-  (void)imaging::MemUnlock(h);
-  return h;
+  if (h) (void)imaging_dlls::GlobalFree(h);
+  return 0;
 }
 
-void Control::ReleasePicture(uintptr_t handle) { (void)imaging::MemFree(handle); }
+void Control::ReleasePicture(uintptr_t handle) { imaging_dlls::FreeMemory(handle); }
 
 }  // namespace hosting

@@ -23,13 +23,18 @@
 #pragma once
 
 #include <QWidget>
+#include <QRect>
 #include <climits>
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "viewer_common/hosting/interfaces.h"
 #include "viewer_common/hosting/registrar.h"
+
+class QPainter;
+class QPaintDevice;
 
 namespace hosting {
 
@@ -60,6 +65,10 @@ struct PropertyDef {
   int64_t min = INT64_MIN;  // numeric bounds of a put (kI2, kI4, kBool ignore them)
   int64_t max = INT64_MAX;
   OutOfRange out_of_range = OutOfRange::kIgnore;
+  // Enumerated properties: one caption per value, each starting with its
+  // number ("0 - Flat"); the property page and value browsing show them.
+  const std::vector<std::u16string>* captions_ja = nullptr;
+  const std::vector<std::u16string>* captions_en = nullptr;
 };
 
 struct MethodDef {
@@ -110,6 +119,9 @@ struct ControlClass {
 
 // What a ValidatePut() override decides.
 enum class PutVerdict : uint8_t { kAccept, kIgnore, kRefuse };
+
+// CaptionValue(): the number a caption starts with ("12 - x" gives 12), or 0.
+int CaptionValue(std::u16string_view caption);
 
 class Control : public QWidget {
  public:
@@ -170,6 +182,32 @@ class Control : public QWidget {
   void ShowAbout();
   QSize sizeHint() const override;
 
+  // Captions of an enumerated property in the user interface's language,
+  // or nullptr.
+  const std::vector<std::u16string>* Captions(DispId id) const;
+  // DisplayString(): the caption of the property's current value ("" when
+  // none names it).
+  std::u16string DisplayString(DispId id) const;
+
+  // Ambient properties of the host.  The source answers an ambient DISPID
+  // (false when it does not know it); without one every ambient has its
+  // default.  Setting a source or telling of a change runs
+  // OnAmbientPropertyChanged().
+  using AmbientSource = std::function<bool(DispId id, Variant* out)>;
+  void SetAmbientSource(AmbientSource source);
+  void AmbientPropertyChanged(DispId id);
+  // AmbientUserMode(): false while the host is in design mode; true when the
+  // host does not say.
+  bool AmbientUserMode() const;
+
+  // DrawOnDevice(): paints the control into `device` within `bounds`
+  // (device pixels) through DrawContent(); E_INVALIDARG for a null device
+  // or an empty rectangle, E_FAIL when the device cannot be painted on.
+  HRESULT DrawOnDevice(QPaintDevice* device, const QRect& bounds);
+  // IsDisplayDevice(): widgets and pixmaps are the screen; printers, PDF
+  // writers, pictures and images are not.
+  static bool IsDisplayDevice(const QPaintDevice* device);
+
   // The natural size of a new control, in HIMETRIC (0.01 mm).
   static constexpr int kNaturalExtentHimetric = 5080;
 
@@ -192,6 +230,13 @@ class Control : public QWidget {
   // Store without rules or notification (for values the control itself sets).
   void SetStored(DispId id, Variant value);
 
+  // OnAmbientPropertyChanged(): the default repaints.
+  virtual void OnAmbientPropertyChanged(DispId id);
+  // DrawContent(): the control's picture in `bounds` of the painter's
+  // device; `display` tells the screen from a printer or file.  The default
+  // renders the widget scaled into the rectangle.
+  virtual void DrawContent(QPainter* painter, const QRect& bounds, bool display);
+
  private:
   struct Listener {
     uint32_t cookie;
@@ -206,6 +251,7 @@ class Control : public QWidget {
   uint32_t next_cookie_ = 1;
   bool dirty_ = false;
   std::u16string error_description_;
+  AmbientSource ambient_;
 };
 
 // True when the user interface speaks Japanese.

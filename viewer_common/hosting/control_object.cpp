@@ -40,6 +40,9 @@ class ControlObject final : public IDispatch,
                             public IProvideClassInfo,
                             public ISpecifyPropertyPages,
                             public IControlWidget,
+                            public IPerPropertyBrowsing,
+                            public IOleControl,
+                            public IViewObject,
                             public RefCounted {
  public:
   explicit ControlObject(Control* control)
@@ -66,6 +69,9 @@ class ControlObject final : public IDispatch,
     if (iid == IProvideClassInfo::kIid) return ReturnInterface<IProvideClassInfo>(this, out);
     if (iid == ISpecifyPropertyPages::kIid) return ReturnInterface<ISpecifyPropertyPages>(this, out);
     if (iid == IControlWidget::kIid) return ReturnInterface<IControlWidget>(this, out);
+    if (iid == IPerPropertyBrowsing::kIid) return ReturnInterface<IPerPropertyBrowsing>(this, out);
+    if (iid == IOleControl::kIid) return ReturnInterface<IOleControl>(this, out);
+    if (iid == IViewObject::kIid) return ReturnInterface<IViewObject>(this, out);
     return E_NOINTERFACE;
   }
   uint32_t AddRef() override { return AddRefImpl(); }
@@ -193,6 +199,62 @@ class ControlObject final : public IDispatch,
 
   // IControlWidget
   QWidget* Widget() override { return control_.data(); }
+
+  // IPerPropertyBrowsing: the cookie of a caption is its value.
+  HRESULT GetDisplayString(DispId id, std::u16string* out) override {
+    if (!out) return E_POINTER;
+    if (!control_) return E_UNEXPECTED;
+    *out = control_->DisplayString(id);
+    return out->empty() ? S_FALSE : S_OK;
+  }
+  HRESULT GetPredefinedStrings(DispId id, std::vector<std::u16string>* captions,
+                               std::vector<uint32_t>* cookies) override {
+    if (!captions || !cookies) return E_POINTER;
+    if (!control_) return E_UNEXPECTED;
+    const std::vector<std::u16string>* c = control_->Captions(id);
+    if (!c) return E_NOTIMPL;
+    *captions = *c;
+    cookies->clear();
+    for (const std::u16string& caption : *c) cookies->push_back(static_cast<uint32_t>(CaptionValue(caption)));
+    return S_OK;
+  }
+  HRESULT GetPredefinedValue(DispId id, uint32_t cookie, Variant* out) override {
+    if (!out) return E_POINTER;
+    if (!control_) return E_UNEXPECTED;
+    const std::vector<std::u16string>* c = control_->Captions(id);
+    const PropertyDef* p = control_->Class().FindProperty(id);
+    if (!c || !p) return E_NOTIMPL;
+    for (const std::u16string& caption : *c) {
+      if (static_cast<uint32_t>(CaptionValue(caption)) != cookie) continue;
+      return Variant::I4(CaptionValue(caption)).ChangeType(p->type, out);
+    }
+    return E_INVALIDARG;
+  }
+
+  // IOleControl
+  HRESULT SetAmbientSite(IDispatch* ambient) override {
+    if (!control_) return E_UNEXPECTED;
+    if (!ambient) {
+      control_->SetAmbientSource({});
+      return S_OK;
+    }
+    ComPtr<IDispatch> site(ambient);
+    control_->SetAmbientSource([site](DispId id, Variant* out) {
+      return Succeeded(site->Invoke(id, InvokeKind::kPropertyGet, nullptr, 0, out, nullptr));
+    });
+    return S_OK;
+  }
+  HRESULT OnAmbientPropertyChange(DispId id) override {
+    if (!control_) return E_UNEXPECTED;
+    control_->AmbientPropertyChanged(id);
+    return S_OK;
+  }
+
+  // IViewObject
+  HRESULT Draw(QPaintDevice* device, const QRect& bounds) override {
+    if (!control_) return E_UNEXPECTED;
+    return control_->DrawOnDevice(device, bounds);
+  }
 
  private:
   QPointer<Control> control_;

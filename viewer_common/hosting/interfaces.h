@@ -22,6 +22,8 @@
 #include "viewer_common/hosting/unknown.h"
 #include "viewer_common/hosting/variant.h"
 
+class QPaintDevice;
+class QRect;
 class QWidget;
 
 namespace hosting {
@@ -152,6 +154,49 @@ struct IControlWidget : IUnknown {
 
  protected:
   ~IControlWidget() = default;
+};
+
+// Value browsing for enumerated properties: the same captions the property
+// page lists ("0 - Flat", "1 - Lowered", ...), and the value behind each.
+struct IPerPropertyBrowsing : IUnknown {
+  static constexpr Guid kIid = Guid::FromString("{5A0B7D1E-2F4C-4C8A-9E61-3B7D2C90A4F1}");
+  // GetDisplayString(): the caption of the current value (S_FALSE and ""
+  // for a property without captions or a value none names).
+  virtual HRESULT GetDisplayString(DispId id, std::u16string* out) = 0;
+  // GetPredefinedStrings(): the captions and a cookie for each;
+  // E_NOTIMPL for a property without captions.
+  virtual HRESULT GetPredefinedStrings(DispId id, std::vector<std::u16string>* captions,
+                                       std::vector<uint32_t>* cookies) = 0;
+  // GetPredefinedValue(): the value a cookie stands for (E_INVALIDARG for
+  // an unknown cookie).
+  virtual HRESULT GetPredefinedValue(DispId id, uint32_t cookie, Variant* out) = 0;
+
+ protected:
+  ~IPerPropertyBrowsing() = default;
+};
+
+// The control's side of its host's ambient properties.  The host hands in a
+// dispatch interface whose property gets answer the ambient DISPIDs
+// (kDispIdAmbientUserMode, ...), and tells of changes.
+struct IOleControl : IUnknown {
+  static constexpr Guid kIid = Guid::FromString("{8C3E51A2-6B0D-4F7E-A2C9-1D4E6F8B3A57}");
+  // SetAmbientSite(): nullptr forgets the host (every ambient at its default).
+  virtual HRESULT SetAmbientSite(IDispatch* ambient) = 0;
+  virtual HRESULT OnAmbientPropertyChange(DispId id) = 0;
+
+ protected:
+  ~IOleControl() = default;
+};
+
+// Drawing the control into any paint device: the screen form on a widget
+// or pixmap, the printing form on every other device (printer, PDF writer,
+// image).  `bounds` is in device pixels.
+struct IViewObject : IUnknown {
+  static constexpr Guid kIid = Guid::FromString("{E7A4C2D9-0B3F-4E15-8A6D-92F1C4B7E063}");
+  virtual HRESULT Draw(QPaintDevice* device, const QRect& bounds) = 0;
+
+ protected:
+  ~IViewObject() = default;
 };
 
 }  // namespace hosting

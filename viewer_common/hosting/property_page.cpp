@@ -20,14 +20,7 @@ namespace {
 QString Q(const std::u16string& s) { return QString::fromStdU16String(s); }
 
 // The integer a list caption starts with ("12 - x" gives 12), or 0.
-int LeadingInteger(const QString& text) {
-  int i = 0;
-  bool neg = false;
-  if (i < text.size() && text[i] == u'-') { neg = true; ++i; }
-  int v = 0;
-  for (; i < text.size() && text[i].isDigit() && v < 100000000; ++i) v = v * 10 + text[i].digitValue();
-  return neg ? -v : v;
-}
+int LeadingInteger(const QString& text) { return CaptionValue(text.toStdU16String()); }
 
 Variant GetValue(IDispatch* disp, DispId id) {
   Variant v;
@@ -118,6 +111,16 @@ void PropertyPageDialog::Load() {
         combo->clear();
         QStringList items;
         for (const std::u16string& c : ja ? f.captions_ja : f.captions_en) items << Q(c);
+        // A list without captions of its own offers the object's predefined
+        // values (value browsing), the same captions hosts show.
+        if (items.isEmpty()) {
+          ComPtr<IPerPropertyBrowsing> browse;
+          std::vector<std::u16string> captions;
+          std::vector<uint32_t> cookies;
+          if (Succeeded(disp->QueryInterface(IPerPropertyBrowsing::kIid, browse.PutVoid())) &&
+              Succeeded(browse->GetPredefinedStrings(f.property, &captions, &cookies)))
+            for (const std::u16string& c : captions) items << Q(c);
+        }
         if (f.sorted) items.sort();
         combo->addItems(items);
         for (int i = 0; i < combo->count(); ++i)

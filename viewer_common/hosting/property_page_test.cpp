@@ -41,8 +41,10 @@ TEST_F(PropertyPageTest, LoadShowsCurrentValues) {
   PropertyPageDialog page(sample::PageSpec(), {disp_});
   page.Load();
   auto* list = static_cast<QComboBox*>(page.Field(10));
-  ASSERT_EQ(list->count(), 3);
+  ASSERT_EQ(list->count(), 3);  // the control's predefined values
   EXPECT_EQ(list->currentIndex(), 2);
+  EXPECT_TRUE(list->currentText() == QString::fromUtf16(u"2 - Raised") ||
+              list->currentText() == QString::fromUtf16(u"2 - 凸"));
   EXPECT_EQ(static_cast<QLineEdit*>(page.Field(11))->text(), "0");
   EXPECT_TRUE(static_cast<QCheckBox*>(page.Field(13))->isChecked());
   EXPECT_FALSE(page.IsPageDirty());

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "imaging/global_memory.h"
+#include "viewer_common/imaging_dlls/imaging_dlls.h"
 #include "viewer_common/hosting/testing/sample_control.h"
 
 namespace hosting {
@@ -38,11 +38,12 @@ TEST(PropertyStream, SaveAndLoadRoundTrip) {
 }
 
 TEST(PropertyStream, PictureIsStoredAsItsBytes) {
-  imaging::MemHandle h = imaging::MemAlloc(64);
-  if (h == 0) GTEST_SKIP() << "global memory blocks are not available in this build";
-  auto* p = static_cast<uint8_t*>(imaging::MemLock(h));
+  // Blocks of libmv7com.so's table, through the bound entries.
+  const MVHANDLE h = imaging_dlls::GlobalAlloc(64);
+  ASSERT_NE(h, 0u) << "libmv7com.so is not bound";
+  auto* p = static_cast<uint8_t*>(imaging_dlls::GlobalLock(h));
   for (int i = 0; i < 64; ++i) p[i] = static_cast<uint8_t>(i * 3);
-  (void)imaging::MemUnlock(h);
+  (void)imaging_dlls::GlobalUnlock(h);
   SampleControl a;
   ASSERT_EQ(a.PutProperty(kDispIdPicture, Variant::Picture(h), InvokeKind::kPropertyPutRef), S_OK);
   std::vector<uint8_t> bytes;
@@ -52,10 +53,10 @@ TEST(PropertyStream, PictureIsStoredAsItsBytes) {
   const uintptr_t loaded = b.PropPicture(kDispIdPicture);
   ASSERT_NE(loaded, 0u);
   EXPECT_NE(loaded, h);
-  ASSERT_EQ(imaging::MemSize(loaded), 64u);
-  auto* q = static_cast<const uint8_t*>(imaging::MemLock(loaded));
+  ASSERT_EQ(imaging_dlls::GlobalSize(loaded), 64u);
+  auto* q = static_cast<const uint8_t*>(imaging_dlls::GlobalLock(loaded));
   EXPECT_EQ(q[63], static_cast<uint8_t>(63 * 3));
-  (void)imaging::MemUnlock(loaded);
+  (void)imaging_dlls::GlobalUnlock(loaded);
 }
 
 TEST(PropertyStream, TrailingDataIsIgnored) {

@@ -31,6 +31,8 @@ inline constexpr DispId kDispIdBorderVisible = -519;
 inline constexpr DispId kDispIdAppearance = -520;
 inline constexpr DispId kDispIdPicture = -523;
 inline constexpr DispId kDispIdAbout = -552;
+// Ambient property of the host: false while the host is in design mode.
+inline constexpr DispId kDispIdAmbientUserMode = -709;
 
 enum class MemberKind : uint8_t { kProperty, kMethod, kEvent };
 

@@ -28,7 +28,7 @@ enum class VarType : uint16_t {
   kBool = 11,
   kColor = 19,    // OLE_COLOR, 32-bit unsigned
   kFont = 0x40,
-  kPicture = 0x41,  // image handle (imaging::MemHandle), 0 = none
+  kPicture = 0x41,  // image handle (MVHANDLE of libmv7com.so), 0 = none
 };
 
 const char* VarTypeName(VarType type);

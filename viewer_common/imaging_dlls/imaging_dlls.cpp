@@ -149,4 +149,38 @@ void FreeMemory(MVHANDLE handle) {
   if (handle != 0 && g_table.MVFreeMemory != nullptr) g_table.MVFreeMemory(handle);
 }
 
+MVHANDLE GlobalAlloc(size_t bytes) {
+  return bytes > 0 && g_table.MVGlobalAlloc != nullptr ? g_table.MVGlobalAlloc(bytes) : 0;
+}
+
+void* GlobalLock(MVHANDLE handle) {
+  return handle != 0 && g_table.MVGlobalLock != nullptr ? g_table.MVGlobalLock(handle) : nullptr;
+}
+
+bool GlobalUnlock(MVHANDLE handle) {
+  return handle != 0 && g_table.MVGlobalUnlock != nullptr && g_table.MVGlobalUnlock(handle) != 0;
+}
+
+size_t GlobalSize(MVHANDLE handle) {
+  return handle != 0 && g_table.MVGlobalSize != nullptr ? g_table.MVGlobalSize(handle) : 0;
+}
+
+bool GlobalFree(MVHANDLE handle) {
+  return handle != 0 && g_table.MVGlobalFree != nullptr && g_table.MVGlobalFree(handle) != 0;
+}
+
+MVHANDLE GlobalDuplicate(MVHANDLE handle) {
+  LockedBlock src(handle);
+  const size_t n = src.size();
+  if (n == 0) return 0;
+  const MVHANDLE copy = GlobalAlloc(n);
+  LockedBlock dst(copy);
+  if (!dst) {
+    (void)GlobalFree(copy);
+    return 0;
+  }
+  std::memcpy(dst.data(), src.data(), n);
+  return copy;
+}
+
 }  // namespace imaging_dlls

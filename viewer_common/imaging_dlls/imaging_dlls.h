@@ -84,4 +84,41 @@ MVHANDLE VectorToRaster(MVHANDLE handle, int32_t red, int32_t green, int32_t blu
 // gate says, so handles handed in from outside are not leaked).
 void FreeMemory(MVHANDLE handle);
 
+// Global memory of the family's one handle table (libmv7com.so).  Every
+// block a viewer control allocates, reads or frees goes through these; each
+// fails (0, nullptr, false) when its entry is not bound.
+//   GlobalAlloc(): a zero-filled block of `bytes` (> 0), or 0.
+//   GlobalLock(): the block's memory, nullptr for an unknown handle.
+//   GlobalUnlock(): undoes one lock; false when none was held.
+//   GlobalSize(): the block's size, 0 for an unknown handle.
+//   GlobalFree(): false for an unknown handle (freeing twice).
+//   GlobalDuplicate(): a copy of the block in a new handle, or 0.
+MVHANDLE GlobalAlloc(size_t bytes);
+void* GlobalLock(MVHANDLE handle);
+bool GlobalUnlock(MVHANDLE handle);
+size_t GlobalSize(MVHANDLE handle);
+bool GlobalFree(MVHANDLE handle);
+MVHANDLE GlobalDuplicate(MVHANDLE handle);
+
+// LockedBlock: a lock held for one scope.
+//   imaging_dlls::LockedBlock dib(handle);
+//   if (!dib) return false;
+//   const auto* bi = static_cast<const MVBITMAPINFOHEADER*>(dib.data());
+class LockedBlock {
+ public:
+  explicit LockedBlock(MVHANDLE handle) : handle_(handle), data_(GlobalLock(handle)) {}
+  ~LockedBlock() {
+    if (data_) (void)GlobalUnlock(handle_);
+  }
+  LockedBlock(const LockedBlock&) = delete;
+  LockedBlock& operator=(const LockedBlock&) = delete;
+  explicit operator bool() const { return data_ != nullptr; }
+  void* data() const { return data_; }
+  size_t size() const { return data_ ? GlobalSize(handle_) : 0; }
+
+ private:
+  MVHANDLE handle_;
+  void* data_;
+};
+
 }  // namespace imaging_dlls

@@ -11,6 +11,11 @@ namespace sample {
 
 using namespace hosting;
 
+namespace {
+const std::vector<std::u16string> kAppearanceJa = {u"0 - ﾌﾗｯﾄ", u"1 - 凹", u"2 - 凸"};
+const std::vector<std::u16string> kAppearanceEn = {u"0 - Flat", u"1 - Lowered", u"2 - Raised"};
+}  // namespace
+
 const ControlClass& SampleControl::Class() {
   static const ControlClass cls = [] {
     ControlClass c;
@@ -24,7 +29,7 @@ const ControlClass& SampleControl::Class() {
     c.properties = {
         {"BackColor", kDispIdBackColor, VarType::kColor, kGetPut, Variant::Color(0xFFFFFF), kDefaultFlags | kRepaint},
         {"Appearance", kDispIdAppearance, VarType::kI2, kGetPut, Variant::I2(1), kDefaultFlags | kRepaint, 0, 2,
-         OutOfRange::kRefuse},
+         OutOfRange::kRefuse, &kAppearanceJa, &kAppearanceEn},
         {"Enabled", kDispIdEnabled, VarType::kBool, kGetPut, Variant::Bool(true)},
         {"Font", kDispIdFont, VarType::kFont, kGetPut | kPutRef,
          Variant::Font({u"Arial", 9, 400, 0, false, false, false}), kDefaultFlags | kRepaint},
@@ -119,8 +124,8 @@ const hosting::PageSpec& PageSpec() {
     hosting::PageSpec s;
     s.clsid = kPageClsid;
     s.fields = {
-        {10, FieldKind::kList, kDispIdAppearance, u"表示スタイル", u"Appearance",
-         {u"0 - ﾌﾗｯﾄ", u"1 - Lowered", u"2 - 凸"}, {u"0 - Flat", u"1 - Lowered", u"2 - Raised"}, {}, {}, false, false},
+        // No captions of its own: the list offers the control's value browsing.
+        {10, FieldKind::kList, kDispIdAppearance, u"表示スタイル", u"Appearance", {}, {}, {}, {}, false, false},
         {11, FieldKind::kNumber, kCount, u"数", u"Count", {}, {}, u"回", u"times", true, false},
         {12, FieldKind::kText, kCaption, u"見出し", u"Caption", {}, {}, {}, {}, false, false},
         {13, FieldKind::kCheck, kDispIdEnabled, u"有効", u"Enabled", {}, {}, {}, {}, false, false},
