@@ -24,6 +24,10 @@ class QtFileDialog : public FileDialog {
       if (index >= 1 && index <= filters.size()) dialog.selectNameFilter(filters.at(index - 1));
     }
     if (!request.file_name.isEmpty()) dialog.selectFile(request.file_name);
+    if (request.executables_only && !request.save) {
+      dialog.setOption(QFileDialog::DontUseNativeDialog);
+      dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+    }
 
     FileDialogAnswer answer;
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return answer;

@@ -29,6 +29,8 @@ struct FileDialogRequest {
   int filter_index = 1;
   QString file_name;
   bool save = false;
+  // Open dialogs only: list folders and executable files only.
+  bool executables_only = false;
 };
 
 struct FileDialogAnswer {
