@@ -1,5 +1,6 @@
 // libmv7com.so: describing and resizing image handles.
 #include "imaging/dlls/internal/dib_header.h"
+#include "imaging/dlls/internal/vector_handle.h"
 #include "imaging/dlls/internal/guard.h"
 #include "imaging/dlls/internal/handles.h"
 #include "imaging/dlls/internal/resample.h"
@@ -15,6 +16,18 @@ MV7_API int32_t MVGetImageType(MVHANDLE handle, MVImageType* info) {
   return Guarded<int32_t>(0, [&]() -> int32_t {
     if (info == nullptr) return 0;
     mv7::internal::LockedBlock block(handle);
+    if (mv7::internal::VectorFacts v; mv7::internal::ReadVectorBlock(block.data(), block.size(), &v)) {
+      MVImageType t{};
+      t.sizing = MV_SIZING_RESAMPLE;
+      t.kind = MV_KIND_VECTOR;
+      t.width = v.width;
+      t.height = v.height;
+      t.bit_count = 24;  // what MVVectorToRaster makes by default
+      t.x_dpi = 96;
+      t.y_dpi = 96;
+      *info = t;
+      return 1;
+    }
     mv7::internal::DibFacts f;
     if (!mv7::internal::ReadDibHeader(block.data(), block.size(), &f)) return 0;
     MVImageType t{};

@@ -6,6 +6,7 @@
 #include "imaging/dlls/internal/exif_probe.h"
 #include "imaging/dlls/internal/guard.h"
 #include "imaging/dlls/internal/handles.h"
+#include "imaging/dlls/internal/vector_route.h"
 #include "imaging/dlls/mv7.h"
 
 using namespace mv7::internal;
@@ -41,6 +42,7 @@ extern "C" {
 MV7_API int32_t MVFileType(const char* file, int32_t index, MVFileInfo* info) {
   return Guarded<int32_t>(0, [&]() -> int32_t {
     if (!PathFits(file) || index < 0 || info == nullptr) return 0;
+    if (int32_t known = 0; VectorFileType(file, index, info, &known)) return known;
     imaging::codecs::FileInfo fi;
     if (!imaging::codecs::ReadInfo(file, index, &fi).ok()) return 0;
     if (index >= fi.image_count) return 0;
@@ -66,6 +68,7 @@ MV7_API MVHANDLE MVFileLoad(const char* file, int32_t index, int32_t max_width, 
                             int32_t, int32_t, int32_t) {
   return Guarded<MVHANDLE>(0, [&]() -> MVHANDLE {
     if (!PathFits(file) || index < 0 || max_width < 0 || max_height < 0) return 0;
+    if (MVHANDLE vector = 0; VectorFileLoad(file, index, max_width, max_height, &vector)) return vector;
     imaging::codecs::LoadOptions options;
     options.image_index = index;
     options.max_width = max_width;

@@ -80,10 +80,12 @@ typedef uint32_t MVCOLORREF;  /* 0x00BBGGRR */
 #define MV_FORMAT_EMF 31
 #define MV_FORMAT_DXF 32
 #define MV_FORMAT_SVG 33
+#define MV_FORMAT_P21 34       /* SXF drawing, STEP physical file */
+#define MV_FORMAT_SFC 35       /* SXF drawing, feature comment file */
 
 /* Picture kinds (MVFileInfo.kind, MVImageType.kind). */
 #define MV_KIND_RASTER 1 /* a packed DIB */
-#define MV_KIND_VECTOR 2 /* a drawing (files only; handles are always raster) */
+#define MV_KIND_VECTOR 2 /* a drawing: files, and the handles MVFileLoad makes of them */
 
 /* MVFileInfo.flags */
 #define MV_INFO_GRAY 0x1 /* grey picture */
@@ -136,7 +138,7 @@ typedef struct MVFileInfo {
 /* What MVGetImageType reports of a handle (32 bytes). */
 typedef struct MVImageType {
   int32_t sizing;     /* +0: MV_SIZING_* */
-  int32_t kind;       /* +4: MV_KIND_RASTER for every handle of the family */
+  int32_t kind;       /* +4: MV_KIND_RASTER, or MV_KIND_VECTOR for a drawing */
   int32_t width;      /* +8 */
   int32_t height;     /* +12 */
   int32_t bit_count;  /* +16 */
@@ -203,7 +205,10 @@ MV7_API int32_t MVGlobalFree(MVHANDLE handle);
 MV7_API void MVFreeMemory(MVHANDLE handle);
 
 /* MVGetImageType() describes an image handle.  0 for an unknown handle or a
- * block that is not a well-formed packed DIB. */
+ * block that is neither a well-formed packed DIB nor a vector picture.  A
+ * vector picture (MVFileLoad of a WMF, EMF, DXF, SVG or SXF file) reports
+ * MV_KIND_VECTOR and the size MVVectorToRaster paints it at; the raster
+ * entries (MVResize, SetImageSize, drawing, ...) refuse such handles. */
 MV7_API int32_t MVGetImageType(MVHANDLE handle, MVImageType* info);
 
 /* MVResize() makes a new picture of width x height (each 1..65500) from
@@ -277,7 +282,9 @@ MV7_API int32_t MVFileType(const char* file, int32_t index, MVFileInfo* info);
  * max_width or max_height > 0 fits the picture inside that bound (aspect
  * kept, never enlarged; 0 leaves the side unbounded) by the cheapest route
  * of the format, e.g. a DCT-scaled JPEG decode.  Negative bounds fail.  The
- * four reserved arguments are ignored.  Returns 0 on any failure. */
+ * four reserved arguments are ignored.  Returns 0 on any failure.  A vector
+ * file gives a vector handle (MV_KIND_VECTOR) of its natural size fitted
+ * into the bound; MVVectorToRaster turns it into pixels. */
 MV7_API MVHANDLE MVFileLoad(const char* file, int32_t index, int32_t max_width, int32_t max_height,
                             int32_t reserved1, int32_t reserved2, int32_t reserved3, int32_t reserved4);
 
@@ -362,9 +369,10 @@ MV7_API int32_t MVVectorGdipEnd(uint32_t token);
 /* ================================================== libmv7rastovect.so */
 
 /* MVVectorToRaster() renders a picture as a new raster handle of bit_count
- * 24 or 32.  With mode 1 a 32-bit picture whose alpha is in use is laid over
- * the background (red, green, blue 0..255); mode 0 drops the alpha.  The
- * source handle stays with the caller.  Returns 0 on failure. */
+ * 24 or 32.  A vector handle is painted at its size on the background (red,
+ * green, blue 0..255), anti-aliased.  With mode 1 a 32-bit raster picture
+ * whose alpha is in use is laid over the background; mode 0 drops the
+ * alpha.  The source handle stays with the caller.  Returns 0 on failure. */
 MV7_API MVHANDLE MVVectorToRaster(MVHANDLE handle, int32_t bit_count, int32_t mode, int32_t red, int32_t green,
                                   int32_t blue);
 

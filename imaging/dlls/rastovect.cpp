@@ -1,7 +1,9 @@
 // libmv7rastovect.so: rendering a picture onto a background as a plain
-// 24- or 32-bit raster.
+// 24- or 32-bit raster: vector handles are painted at their size, raster
+// handles have their alpha laid over the background.
 #include "imaging/dlls/internal/guard.h"
 #include "imaging/dlls/internal/handles.h"
+#include "imaging/dlls/internal/vector_route.h"
 #include "imaging/dlls/mv7.h"
 #include "imaging/ops/convert_depth.h"
 
@@ -29,6 +31,11 @@ MV7_API MVHANDLE MVVectorToRaster(MVHANDLE handle, int32_t bit_count, int32_t mo
   return Guarded<MVHANDLE>(0, [&]() -> MVHANDLE {
     if ((bit_count != 24 && bit_count != 32) || (mode != 0 && mode != 1)) return 0;
     if (red < 0 || red > 255 || green < 0 || green > 255 || blue < 0 || blue > 255) return 0;
+    {
+      LockedBlock block(handle);
+      if (VectorFacts v; ReadVectorBlock(block.data(), block.size(), &v))
+        return RenderVectorBlock(v, bit_count, red, green, blue);
+    }
     imaging::Image src;
     if (!ImageFromMvHandle(handle, &src).ok()) return 0;
     imaging::Image wide;

@@ -1,11 +1,14 @@
-// libmv7vectcom.so: start and end of vector drawing.  Our vector playback
-// needs no process-wide set-up, so the token only pairs each start with its
-// end and catches an end given a token it never handed out.
+// libmv7vectcom.so: start and end of vector drawing.  A live token holds a
+// render session (painting text needs a GUI application object, which the
+// session makes off-screen in programs that have none); the token pairs
+// each start with its end and catches an end given a token it never handed
+// out.
 #include <mutex>
 #include <set>
 
 #include "imaging/dlls/internal/guard.h"
 #include "imaging/dlls/mv7.h"
+#include "imaging/vector/render_session.h"
 
 using namespace mv7::internal;
 
@@ -25,6 +28,7 @@ MV7_API uint32_t MVVectorGdipStart(void) {
     } while (g_live.count(g_next++) != 0);
     const uint32_t token = g_next - 1;
     g_live.insert(token);
+    imaging::vector::AcquireRenderSession();
     return token;
   });
 }
@@ -32,7 +36,9 @@ MV7_API uint32_t MVVectorGdipStart(void) {
 MV7_API int32_t MVVectorGdipEnd(uint32_t token) {
   return Guarded<int32_t>(0, [&]() -> int32_t {
     std::lock_guard<std::mutex> lock(g_mutex);
-    return g_live.erase(token) != 0 ? 1 : 0;
+    if (g_live.erase(token) == 0) return 0;
+    imaging::vector::ReleaseRenderSession();
+    return 1;
   });
 }
 
