@@ -11,6 +11,7 @@
 #include "imaging/ops/distort.h"
 #include "imaging/ops/edge_extract.h"
 #include "imaging/ops/emboss.h"
+#include "imaging/ops/frame.h"
 #include "imaging/ops/motion_blur.h"
 #include "imaging/ops/noise.h"
 #include "imaging/ops/paste.h"
@@ -97,6 +98,14 @@ bool Processor::PasteImage(MemHandle handle, int x, int y) {
 bool Processor::FillOutside(const Corners& region, int red, int green, int blue) {
   const ops::Region rg = RegionOf(region);
   return Apply([&](const Image& s, Image* d) { return ops::FillOutside(s, d, rg, Rgb(red, green, blue)); });
+}
+
+bool Processor::AddFrame(int thin, int broad, int red, int green, int blue) {
+  ops::FrameOptions opt;
+  opt.thin = thin;
+  opt.broad = broad;
+  opt.rgb = Rgb(red, green, blue);
+  return Apply([&](const Image& s, Image* d) { return ops::AddPictureFrame(s, d, opt); });
 }
 
 bool Processor::InvertChannels(const Corners& region, bool red, bool green, bool blue) {

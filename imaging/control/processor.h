@@ -81,6 +81,10 @@ class Processor {
   bool PasteImage(MemHandle handle, int x, int y);
   // FillOutside() paints everything the corners do not cover.
   bool FillOutside(const Corners& region, int red, int green, int blue);
+  // AddFrame() paints a frame over the picture's border: `thin` pixels at
+  // the top and left, `broad` pixels at the bottom and right, in one
+  // colour.  Pictures below 24 bits become 24-bit.
+  bool AddFrame(int thin, int broad, int red, int green, int blue);
 
   // Colour corrections.
   bool InvertChannels(const Corners& region, bool red, bool green, bool blue);

@@ -22,6 +22,12 @@ inline constexpr const char kEffectNeedsDepth[] = "ｴﾌｪｸﾄ処理は 24Bi
 inline constexpr const char kBadViewWord[] = "Err pcView";
 inline constexpr const char kBadStoredView[] = "Err GetPram";
 inline constexpr const char kOtherImagingError[] = "その他のｴﾗｰが発生しました";
+// The clipboard holds nothing that can become a picture.
+inline constexpr const char kClipboardHasNoPicture[] = "ｸﾘｯﾌﾟﾎﾞｰﾄﾞに画像がありません";
+// The clipboard holds only a vector picture and no vector viewer is there.
+inline constexpr const char kClipboardVectorNotOpened[] = "ｸﾘｯﾌﾟﾎﾞｰﾄﾞのﾍﾞｸﾀｰ画像は開けません";
+// The screen or window could not be grabbed.
+inline constexpr const char kCaptureFailed[] = "画面を取り込めませんでした";
 
 // MissingExtensionMessage(): the note shown when a save name had no
 // extension and `extension` was used.
