@@ -1,7 +1,7 @@
 // dialogs_demo: opens one of the editor's windows over a stand-in main
 // window with a sample picture, and prints what the window returned.
 //
-//   dialogs_demo spSize | spDpi | spPex
+//   dialogs_demo spSize | spDpi | spPex | spImgSV | sbPic
 #include <QApplication>
 #include <QLinearGradient>
 #include <QMainWindow>
@@ -9,7 +9,9 @@
 #include <QTemporaryDir>
 #include <cstdio>
 
+#include "editor/dialogs/sbPic.h"
 #include "editor/dialogs/spDpi.h"
+#include "editor/dialogs/spImgSV.h"
 #include "editor/dialogs/spPex.h"
 #include "editor/dialogs/spSize.h"
 #include "editor/picture_edit/urve.h"
@@ -48,7 +50,8 @@ int main(int argc, char** argv) {
   ruvel::Usr().MainForm = &main;
   pic->Seam().mvImg().SetPicture(SamplePicture());
   pic->StSize();
-  pic->SetView(QStringLiteral("ｽｹｰﾙ"));
+  pic->Seam().mvImg().DrawImage(1);
+  pic->RefreshInfo();
 
   if (which == "spSize") {
     QString ranges = QStringLiteral("名刺,9.1,5.5,cm:Icon,64,64,px");
@@ -64,6 +67,15 @@ int main(int argc, char** argv) {
     const bool ok = ruvel::spPex::Act(&r1, &r2, &r3, &main);
     std::printf("ok=%d [%s] [%s] [%s]\n", ok, r1.toUtf8().constData(), r2.toUtf8().constData(),
                 r3.toUtf8().constData());
+  } else if (which == "spImgSV") {
+    ruvel::spImgSV::Act(static_cast<imaging::MemHandle>(pic->GetHndle()), &main);
+  } else if (which == "sbPic") {
+    ruvel::sbPic* sub = ruvel::sbPic::Act();
+    sub->picture()->Seam().mvImg().SetPicture(SamplePicture().mirrored(true, false));
+    sub->picture()->Seam().mvImg().DrawImage(1);
+    sub->picture()->RefreshInfo();
+    sub->picture()->SetEditState(QStringLiteral("読込"));
+    return QApplication::exec();
   }
   return 0;
 }
