@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <cmath>
 
+#include "editor/picture_edit/dialog_seams.h"
 #include "editor/picture_edit/urve.h"
 #include "editor/shell/usr.h"
 #include "platform/busy.h"
@@ -261,9 +262,19 @@ void uRvE::ApplyRangeSize(const QString& job) {
 void uRvE::RegisterRange() {
   int32_t l = 0, r = 0, t = 0, b = 0;
   if (!GetRange(&l, &r, &t, &b)) return;
-  if (rangeDialog_ == nullptr) return;
   QString copy = registeredRanges;
-  rangeDialog_(&copy, r - l, b - t);
+  if (rangeDialog_ != nullptr) {
+    rangeDialog_(&copy, r - l, b - t);
+  } else {
+    // The selection-size dialog plugged in at start-up.
+    SizeDialogArgs args;
+    args.ranges = copy;
+    args.width = r - l;
+    args.height = b - t;
+    args.parent = this;
+    if (!dialog_seams::OpenSizeDialog(args)) return;
+    copy = args.ranges;
+  }
   if (copy != registeredRanges) setUsrHani(copy);
 }
 
