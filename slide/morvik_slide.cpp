@@ -85,8 +85,10 @@ bool CMorvikSlide::Open() {
     error_status_ = kStatusWrongState;
     return false;
   }
-  SetStored(kCurrentImage, Variant::I4(0));
-  NotifyChanged(kCurrentImage);
+  if (PropI4(kCurrentImage) != 0) {
+    SetStored(kCurrentImage, Variant::I4(0));
+    NotifyChanged(kCurrentImage);
+  }
   current_path_.clear();
   shown_path_.clear();
   shown_page_ = 0;
