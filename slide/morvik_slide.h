@@ -62,6 +62,7 @@ class CMorvikSlide : public hosting::Control {
   hosting::HRESULT InvokeMethod(hosting::DispId id, const hosting::Variant* args, size_t count,
                                 hosting::Variant* result) override;
 
+  void DrawContent(QPainter* painter, const QRect& bounds, bool display) override;
   void paintEvent(QPaintEvent* event) override;
   void timerEvent(QTimerEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
@@ -96,6 +97,7 @@ class CMorvikSlide : public hosting::Control {
   void Transition(const QImage& off, const InnerRect& inner);
   void PutStrip(const QImage& off, const QRect& from, const QPoint& to);
   void PaintBackground(QPainter* p, const QRect& area);
+  void DrawAt(QPainter* painter, const QPoint& origin, bool display);
   void DrawBorder(QPainter* p, const QRect& area);
   InnerRect Inner() const;
   std::string CurrentPath() const;
@@ -136,6 +138,7 @@ class CMorvikSlide : public hosting::Control {
   const QImage* blit_source_ = nullptr;
   QRect blit_from_;
   QPoint blit_to_;
+  QPoint print_origin_;  // where a printed slide goes on the page
 
   // Stock event state.
   int16_t buttons_ = 0;

@@ -1,6 +1,7 @@
 // The slideshow control's description: properties with their defaults and
 // put ranges, methods, events, the property map and the About box.
 #include "slide/morvik_slide.h"
+#include "slide/slide_page.h"
 
 namespace slide {
 
@@ -17,13 +18,18 @@ const ControlClass& CMorvikSlide::Class() {
     c.info.type_library = kLibId;
     c.info.is_control = true;
     const uint32_t kVisual = kDefaultFlags | kRepaint;
+    // Enumerated properties carry their value captions for browsing.
+    auto ja = [](DispId id) { return &ValueCaptions(id, true); };
+    auto en = [](DispId id) { return &ValueCaptions(id, false); };
     c.properties = {
         {"BackColor", kBackColor, VarType::kColor, kGetPut, Variant::Color(0xFFFFFF), kVisual},
         {"BorderColor", kBorderColor, VarType::kColor, kGetPut, Variant::Color(0), kVisual},
         {"BorderVisible", kBorderVisible, VarType::kBool, kGetPut, Variant::Bool(true), kVisual},
-        {"Appearance", kAppearance, VarType::kI2, kGetPut, Variant::I2(mvLowered), kVisual, 0, 2, OutOfRange::kRefuse},
+        {"Appearance", kAppearance, VarType::kI2, kGetPut, Variant::I2(mvLowered), kVisual, 0, 2, OutOfRange::kRefuse,
+         ja(kAppearance), en(kAppearance)},
         {"Enabled", kEnabled, VarType::kBool, kGetPut, Variant::Bool(true)},
-        {"FileReadWay", kFileReadWay, VarType::kI2, kGetPut, Variant::I2(mvSlidefile), kDefaultFlags, 0, 2},
+        {"FileReadWay", kFileReadWay, VarType::kI2, kGetPut, Variant::I2(mvSlidefile), kDefaultFlags, 0, 2, OutOfRange::kIgnore,
+         ja(kFileReadWay), en(kFileReadWay)},
         {"SlideFileName", kSlideFileName, VarType::kBstr, kGetPut, Variant::Bstr(u"")},
         {"FilePath", kFilePath, VarType::kBstr, kGetPut, Variant::Bstr(u"")},
         {"FileExt", kFileExt, VarType::kBstr, kGetPut, Variant::Bstr(kDefaultFileExt)},
@@ -32,10 +38,14 @@ const ControlClass& CMorvikSlide::Class() {
         {"CurrentImage", kCurrentImage, VarType::kI4, kGetPut, Variant::I4(0), kDefaultFlags, 0, INT32_MAX},
         {"MaxImage", kMaxImage, VarType::kI4, kGetPut, Variant::I4(0), kDefaultFlags, 0, INT32_MAX},
         {"ScrollSize", kScrollSize, VarType::kI2, kGetPut, Variant::I2(1), kDefaultFlags, 0, INT16_MAX},
-        {"ScrollDir", kScrollDir, VarType::kI2, kGetPut, Variant::I2(mvNormal), kDefaultFlags, 0, 4},
-        {"Sort", kSort, VarType::kI2, kGetPut, Variant::I2(0), kDefaultFlags, 0, 8},
-        {"SortOrder", kSortOrder, VarType::kI2, kGetPut, Variant::I2(0), kDefaultFlags, 0, 1},
-        {"SortDate", kSortDate, VarType::kI2, kGetPut, Variant::I2(1), kDefaultFlags, 0, 2},
+        {"ScrollDir", kScrollDir, VarType::kI2, kGetPut, Variant::I2(mvNormal), kDefaultFlags, 0, 4, OutOfRange::kIgnore,
+         ja(kScrollDir), en(kScrollDir)},
+        {"Sort", kSort, VarType::kI2, kGetPut, Variant::I2(0), kDefaultFlags, 0, 8, OutOfRange::kIgnore,
+         ja(kSort), en(kSort)},
+        {"SortOrder", kSortOrder, VarType::kI2, kGetPut, Variant::I2(0), kDefaultFlags, 0, 1, OutOfRange::kIgnore,
+         ja(kSortOrder), en(kSortOrder)},
+        {"SortDate", kSortDate, VarType::kI2, kGetPut, Variant::I2(1), kDefaultFlags, 0, 2, OutOfRange::kIgnore,
+         ja(kSortDate), en(kSortDate)},
         {"Hwnd", kHwnd, VarType::kI4, kGet, Variant::I4(0), kComputed},
         {"ErrorStatus", kErrorStatus, VarType::kI2, kGet, Variant::I2(0), kComputed},
         {"Shuffle", kShuffle, VarType::kBool, kGetPut, Variant::Bool(false)},

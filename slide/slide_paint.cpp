@@ -32,20 +32,6 @@ MvSurface SurfaceOf(QImage* img) {
   return s;
 }
 
-// Keeps a handle locked for the life of the object.
-class DibLock {
- public:
-  explicit DibLock(MVHANDLE h) : h_(h), p_(h && T().MVGlobalLock ? T().MVGlobalLock(h) : nullptr) {}
-  ~DibLock() {
-    if (p_ && T().MVGlobalUnlock) T().MVGlobalUnlock(h_);
-  }
-  const MVBITMAPINFOHEADER* header() const { return static_cast<const MVBITMAPINFOHEADER*>(p_); }
-
- private:
-  MVHANDLE h_;
-  void* p_;
-};
-
 }  // namespace
 
 void CMorvikSlide::FireSlideEvent(DispId id) {
@@ -80,9 +66,9 @@ void CMorvikSlide::Render(QPainter* painter, bool display, const InnerRect& inne
   const int cx = inner.Width(), cy = inner.Height();
   QImage off(cx, cy, QImage::Format_RGB32);
   {
-    DibLock lock(picture_);
-    const MVBITMAPINFOHEADER* bi = lock.header();
-    if (!bi) return;
+    imaging_dlls::LockedBlock lock(picture_);
+    if (!lock || lock.size() < sizeof(MVBITMAPINFOHEADER)) return;
+    const auto* bi = static_cast<const MVBITMAPINFOHEADER*>(lock.data());
     const Fitted f = FitSize(bi->biWidth, std::abs(bi->biHeight), cx, cy);
     const int ox = (cx - f.width) / 2, oy = (cy - f.height) / 2;
     MvSurface surface = SurfaceOf(&off);
@@ -96,9 +82,8 @@ void CMorvikSlide::Render(QPainter* painter, bool display, const InnerRect& inne
     }
   }
   if (!display) {
-    // Printer or PDF: at the control's place in its parent, no events.
-    const QPoint origin = parentWidget() ? mapToParent(QPoint(inner.left, inner.top)) : QPoint(inner.left, inner.top);
-    painter->drawImage(origin, off);
+    // Printer or PDF: at the control's place on the page, no events.
+    painter->drawImage(print_origin_ + QPoint(inner.left, inner.top), off);
     return;
   }
   FireSlideEvent(kStartSlideEvent);
@@ -177,11 +162,28 @@ void CMorvikSlide::PaintBackground(QPainter* p, const QRect& area) {
 }
 
 void CMorvikSlide::DrawTo(QPainter* painter, bool display) {
-  const QRect area = display ? rect() : QRect(parentWidget() ? mapToParent(QPoint(0, 0)) : QPoint(0, 0), size());
-  if (picture_ && picture_entry_ >= 0) {
+  DrawAt(painter, display || !parentWidget() ? QPoint(0, 0) : mapToParent(QPoint(0, 0)), display);
+}
+
+void CMorvikSlide::DrawContent(QPainter* painter, const QRect& bounds, bool display) {
+  if (display) {
+    painter->save();
+    painter->translate(bounds.topLeft());
+    DrawAt(painter, QPoint(0, 0), true);
+    painter->restore();
+  } else {
+    DrawAt(painter, bounds.topLeft(), false);
+  }
+}
+
+void CMorvikSlide::DrawAt(QPainter* painter, const QPoint& origin, bool display) {
+  const QRect area(origin, size());
+  // At design time the host sees the background and border only.
+  if (AmbientUserMode() && picture_ && picture_entry_ >= 0) {
     if (display) PaintBackground(painter, area);
-    shown_path_.clear();
+    shown_path_.clear();  // painted again, without a transition
     shown_page_ = 0;
+    print_origin_ = origin;
     ShowSlide(painter, display);
     DrawBorder(painter, area);
   } else {

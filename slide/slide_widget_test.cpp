@@ -127,6 +127,62 @@ TEST_F(SlideWidgetTest, PrintingDrawsAtTheControlsPlaceAndRaisesNothing) {
   h.control()->setParent(nullptr);
 }
 
+TEST_F(SlideWidgetTest, DrawingOnAPrinterDeviceGoesToTheBoundsAndRaisesNothing) {
+  Harness h;
+  h.control()->resize(104, 104);
+  Open(h);
+  ASSERT_EQ(h.Call(kStart), 1);
+  h.TakeEvents();
+  QImage page(300, 200, QImage::Format_RGB32);  // an image is not the screen
+  page.fill(Qt::black);
+  ASSERT_EQ(h.control()->DrawOnDevice(&page, QRect(150, 50, 104, 104)), S_OK);
+  EXPECT_TRUE(h.TakeEvents().empty());
+  EXPECT_EQ(page.pixelColor(150 + 52, 50 + 52), QColor(255, 0, 0));
+  EXPECT_EQ(page.pixelColor(150, 50), QColor(0x7F, 0x7F, 0x7F));  // the frame, printed too
+  EXPECT_EQ(page.pixelColor(140, 60), QColor(0, 0, 0));
+}
+
+TEST_F(SlideWidgetTest, DesignModeShowsBackgroundAndBorderOnly) {
+  Harness h;
+  h.Put(kBackColor, Variant::Color(0x00FFFF));  // yellow
+  h.control()->resize(104, 104);
+  Open(h);
+  ASSERT_EQ(h.Call(kStart), 1);
+  h.TakeEvents();
+  h.control()->SetAmbientSource([](DispId id, Variant* out) {
+    if (id != kDispIdAmbientUserMode) return false;
+    *out = Variant::Bool(false);
+    return true;
+  });
+  const QImage shot = h.control()->grab().toImage();
+  EXPECT_EQ(shot.pixelColor(52, 52), QColor(255, 255, 0));
+  EXPECT_TRUE(h.TakeEvents().empty());
+  h.control()->SetAmbientSource({});
+  EXPECT_EQ(h.control()->grab().toImage().pixelColor(52, 52), QColor(255, 0, 0));
+}
+
+TEST_F(SlideWidgetTest, EnumeratedPropertiesOfferTheirCaptions) {
+  Harness h;
+  ComPtr<IPerPropertyBrowsing> browse;
+  ASSERT_EQ(h.dispatch()->QueryInterface(IPerPropertyBrowsing::kIid, browse.PutVoid()), S_OK);
+  std::vector<std::u16string> captions;
+  std::vector<uint32_t> cookies;
+  ASSERT_EQ(browse->GetPredefinedStrings(kScrollDir, &captions, &cookies), S_OK);
+  const bool ja = IsJapaneseUi();
+  ASSERT_EQ(captions.size(), 5u);
+  EXPECT_EQ(captions[1], ja ? u"1 - 左←右" : u"1 - RightToLeft");
+  Variant v;
+  ASSERT_EQ(browse->GetPredefinedValue(kScrollDir, cookies[4], &v), S_OK);
+  EXPECT_EQ(v.AsI4(), 4);
+  ASSERT_EQ(browse->GetPredefinedStrings(kSort, &captions, &cookies), S_OK);
+  EXPECT_EQ(captions.size(), 9u);
+  std::u16string shown;
+  h.Put(kFileReadWay, 2);
+  ASSERT_EQ(browse->GetDisplayString(kFileReadWay, &shown), S_OK);
+  EXPECT_EQ(shown, ja ? u"2 - ﾌｫﾙﾀﾞ(ﾏﾙﾁｲﾒｰｼﾞ対応)" : u"2 - Folder (multi-image)");
+  EXPECT_EQ(browse->GetPredefinedStrings(kFileExt, &captions, &cookies), E_NOTIMPL);
+}
+
 TEST_F(SlideWidgetTest, ClearPaintsTheBackgroundAndFreesTheList) {
   Harness h;
   h.Put(kBackColor, Variant::Color(0x00FFFF));  // yellow
