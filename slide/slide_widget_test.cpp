@@ -9,7 +9,15 @@
 
 #include "slide/slide_ids.h"
 #include "slide/slide_test_support.h"
+#include "slide/slide_page.h"
+#include "viewer_common/hosting/registry_tree.h"
 #include "viewer_host/control_loader.h"
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMouseEvent>
 
 namespace slide {
 namespace {
@@ -202,6 +210,18 @@ TEST_F(SlideWidgetTest, ServerLibraryRegistersAndServesTheControl) {
   std::string error;
   ASSERT_TRUE(loader.Load(SLIDE_LIBRARY_PATH, std::nullopt, &error)) << error;
   EXPECT_EQ(loader.clsid(), kClsid);
+  RegistryTree reg;
+  ASSERT_EQ(LoadRegistry(RegistryPath(), &reg), S_OK);
+  const std::string root = std::string(kClassesRoot) + "/";
+  EXPECT_EQ(reg.DefaultValue(root + "Morvik7Slide.MorvikSlide.1"), "MorvikSlide Class");
+  EXPECT_EQ(reg.DefaultValue(root + "Morvik7Slide.MorvikSlide/CurVer"), "Morvik7Slide.MorvikSlide.1");
+  EXPECT_EQ(reg.DefaultValue(root + "Morvik7Slide.MorvikSlidePrp.1"), "MorvikSlidePrp Class");
+  EXPECT_EQ(ClsidFromProgId(reg, "Morvik7Slide.MorvikSlidePrp"), kPageClsid);
+  const std::string key = root + "CLSID/" + kClsid.ToString();
+  EXPECT_EQ(reg.DefaultValue(key), "Morvik7 Slideshow ActiveX Control");
+  EXPECT_EQ(reg.DefaultValue(key + "/MiscStatus/1"), "131473");
+  EXPECT_EQ(reg.DefaultValue(key + "/TypeLib"), kLibId.ToString());
+  EXPECT_NE(reg.Find(key + "/Insertable"), nullptr);
   std::u16string name = u"ScrollDir";
   DispId id = 0;
   ASSERT_EQ(loader.Dispatch()->GetIDsOfNames(&name, 1, &id), S_OK);
@@ -225,6 +245,110 @@ TEST_F(SlideWidgetTest, ServerLibraryRegistersAndServesTheControl) {
   EXPECT_TRUE(h.Get(kShuffle).AsBool());
   EXPECT_EQ(h.Get(kFilePath).AsString(), u"");
   EXPECT_EQ(loader.Unregister(), S_OK);
+}
+
+TEST_F(SlideWidgetTest, PropertyPageShowsAndAppliesTheFields) {
+  Harness h;
+  h.Put(kScrollDir, mvUpToDown);
+  h.Put(kIntervalTime, 7);
+  h.Put(kFileExt, u"JPG");
+  PropertyPageDialog page(SlidePageSpec(), {ComPtr<IDispatch>(h.dispatch())});
+  page.Load();
+  auto* dir = qobject_cast<QComboBox*>(page.Field(122));
+  auto* interval = qobject_cast<QLineEdit*>(page.Field(121));
+  auto* ext = qobject_cast<QLineEdit*>(page.Field(125));
+  auto* border = qobject_cast<QCheckBox*>(page.Field(120));
+  ASSERT_TRUE(dir && interval && ext && border);
+  EXPECT_EQ(dir->count(), 5);
+  EXPECT_TRUE(dir->currentText().startsWith("3 - "));
+  EXPECT_EQ(interval->text(), "7");
+  EXPECT_EQ(ext->text(), "JPG");
+  EXPECT_TRUE(border->isChecked());
+  EXPECT_EQ(qobject_cast<QComboBox*>(page.Field(126))->count(), 9);
+  dir->setCurrentIndex(1);
+  interval->setText("");  // an empty number is not written
+  ext->setText("PNG;BMP");
+  border->setChecked(false);
+  ASSERT_EQ(page.Apply(), S_OK);
+  EXPECT_EQ(h.GetInt(kScrollDir), 1);
+  EXPECT_EQ(h.GetInt(kIntervalTime), 7);
+  EXPECT_EQ(h.Get(kFileExt).AsString(), u"PNG;BMP");
+  EXPECT_FALSE(h.Get(kBorderVisible).AsBool());
+}
+
+TEST_F(SlideWidgetTest, StockMouseAndKeyEvents) {
+  Harness h;
+  h.control()->resize(100, 80);
+  slidetest::ShowExposed(h.control());
+  h.TakeEvents();
+  auto send = [&](QEvent::Type t, Qt::MouseButton b, Qt::MouseButtons held, Qt::KeyboardModifiers m) {
+    QMouseEvent e(t, QPointF(12, 34), h.control()->mapToGlobal(QPointF(12, 34)), b, held, m);
+    QCoreApplication::sendEvent(h.control(), &e);
+  };
+  send(QEvent::MouseButtonPress, Qt::LeftButton, Qt::LeftButton, Qt::ShiftModifier);
+  send(QEvent::MouseButtonPress, Qt::RightButton, Qt::LeftButton | Qt::RightButton, Qt::NoModifier);
+  send(QEvent::MouseButtonRelease, Qt::RightButton, Qt::LeftButton, Qt::NoModifier);
+  send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  send(QEvent::MouseButtonDblClick, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+  send(QEvent::MouseButtonRelease, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+  send(QEvent::MouseMove, Qt::NoButton, Qt::MiddleButton, Qt::ControlModifier);
+  EXPECT_EQ(h.TakeEvents(), (std::vector<std::string>{
+                                "event MouseDown(1, 1, 12, 34)", "event MouseDown(3, 0, 12, 34)",
+                                "event MouseUp(3, 0, 12, 34)", "event Click()", "event MouseUp(1, 0, 12, 34)",
+                                "event Click()", "event DblClick()", "event MouseUp(1, 0, 12, 34)",
+                                "event MouseMove(4, 2, 12, 34)"}));
+  QKeyEvent down(QEvent::KeyPress, Qt::Key_A, Qt::ControlModifier, "a");
+  QCoreApplication::sendEvent(h.control(), &down);
+  QKeyEvent up(QEvent::KeyRelease, Qt::Key_A, Qt::NoModifier, "a");
+  QCoreApplication::sendEvent(h.control(), &up);
+  QKeyEvent left(QEvent::KeyRelease, Qt::Key_Left, Qt::NoModifier);
+  QCoreApplication::sendEvent(h.control(), &left);
+  EXPECT_EQ(h.TakeEvents(), (std::vector<std::string>{"event KeyDown(65, 2)", "event KeyPress(97)",
+                                                      "event KeyUp(65, 2)", "event KeyUp(37, 0)"}));
+}
+
+TEST_F(SlideWidgetTest, VectorSlidesAreRenderedOntoWhite) {
+  ASSERT_TRUE(slidetest::WriteBytes(dir_.filePath("v.svg"),
+                                    "<svg xmlns='http://www.w3.org/2000/svg' width='200' height='100'>"
+                                    "<rect x='0' y='0' width='200' height='100' fill='#0000ff'/></svg>"));
+  ASSERT_TRUE(slidetest::WriteBytes(dir_.filePath("list.txt"), dir_.filePath("v.svg").toStdString() + "\n"));
+  Harness h;
+  h.control()->resize(104, 104);
+  h.Put(kSlideFileName, dir_.filePath("list.txt").toStdU16String());
+  ASSERT_EQ(h.Call(kOpen), 1);
+  ASSERT_EQ(h.GetInt(kMaxImage), 1);
+  ASSERT_EQ(h.Call(kStart), 1) << h.Status();
+  EXPECT_EQ(h.control()->grab().toImage().pixelColor(52, 52), QColor(0, 0, 255));
+}
+
+TEST_F(SlideWidgetTest, ScriptRunOverASlideListPrintsTheEvents) {
+  const std::string a = dir_.filePath("f/a.png").toStdString(), b = dir_.filePath("f/b.png").toStdString();
+  ASSERT_TRUE(slidetest::WriteBytes(dir_.filePath("list.txt"), a + "\n" + b + "\n"));
+  ASSERT_TRUE(slidetest::WriteBytes(dir_.filePath("run.txt"),
+                                    "size 402 102\nshow\nset SlideFileName=" + dir_.filePath("list.txt").toStdString() +
+                                        "\nset ScrollDir=1\nset ScrollSize=100\ncall Open\nget MaxImage\n"
+                                        "call Start\ncall GoNext\nget ErrorStatus\ngrab " +
+                                        dir_.filePath("shot.png").toStdString() + "\n"));
+  QProcess p;
+  QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+  env.insert("XDG_CONFIG_HOME", dir_.path());
+  env.insert("QT_QPA_PLATFORM", "offscreen");
+  p.setProcessEnvironment(env);
+  p.start(VIEWER_HOST_PATH, {SLIDE_LIBRARY_PATH, "--script", dir_.filePath("run.txt")});
+  ASSERT_TRUE(p.waitForFinished(30000));
+  EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+  const std::string out = p.readAllStandardOutput().toStdString();
+  const std::string dir = dir_.filePath("f").toStdString();
+  const std::string want = "call Open -> 0, result 1\nget MaxImage = 2\n"
+                           "event StartSlide(0, \"" + dir + "\", \"a.png\")\nevent Progress(24)\n"
+                           "event Progress(49)\nevent Progress(74)\nevent Progress(100)\n"
+                           "event EndSlide(0, \"" + dir + "\", \"a.png\")\ncall Start -> 0, result 1\n";
+  EXPECT_NE(out.find(want), std::string::npos) << out;
+  EXPECT_NE(out.find("event EndSlide(1, \"" + dir + "\", \"b.png\")\ncall GoNext -> 0, result 1\n"
+                     "get ErrorStatus = 0\n"), std::string::npos) << out;
+  const QImage shot(dir_.filePath("shot.png"));
+  ASSERT_EQ(shot.size(), QSize(402, 102));
+  EXPECT_EQ(shot.pixelColor(201, 51), QColor(0, 0, 255));  // b.png centred
 }
 
 }  // namespace
