@@ -226,8 +226,8 @@ TEST_F(SlideDispatchTest, OneEntryListFirstTickEndsTheShow) {
   EXPECT_TRUE(h.control()->TimerRunning());
   EXPECT_EQ(h.Call(kGoNext), 0);  // the show is running
   EXPECT_EQ(h.Status(), kStatusWrongState);
-  slidetest::Wait(1300);
-  EXPECT_FALSE(h.control()->TimerRunning());
+  EXPECT_TRUE(slidetest::WaitUntil([&] { return !h.control()->TimerRunning(); }, 8000));
+  EXPECT_EQ(h.GetInt(kCurrentImage), 0);
   EXPECT_EQ(h.Call(kStop), 1);
 }
 
@@ -244,9 +244,8 @@ TEST_F(SlideDispatchTest, TwoEqualConsecutiveEntriesEndTheShow) {
   h.Put(kIntervalTime, 1);
   h.Put(kCurrentImage, 1);
   EXPECT_EQ(h.Call(kStart), 1);
-  slidetest::Wait(1300);
+  EXPECT_TRUE(slidetest::WaitUntil([&] { return !h.control()->TimerRunning(); }, 8000));
   EXPECT_EQ(h.GetInt(kCurrentImage), 2);
-  EXPECT_FALSE(h.control()->TimerRunning());
 }
 
 TEST_F(SlideDispatchTest, ProgressPercentsOfTransitions) {
@@ -308,8 +307,7 @@ TEST_F(SlideDispatchTest, PictureGoneBeforeItsTurnIsNeverShownUnderItsName) {
   OpenFolder(h, folder);
   EXPECT_EQ(h.GetInt(kMaxImage), 2);
   ASSERT_TRUE(slidetest::WritePicture(folder + "/b2.png", 20, 20, Qt::cyan));
-  slidetest::Wait(200);
-  EXPECT_EQ(h.GetInt(kMaxImage), 3);
+  EXPECT_TRUE(slidetest::WaitUntil([&] { return h.GetInt(kMaxImage) == 3; }, 5000));
   ASSERT_TRUE(QFile::remove(folder + "/b2.png"));
   ASSERT_EQ(h.Call(kStart), 1);    // a.png
   ASSERT_EQ(h.Call(kGoNext), 1);   // c.png; b2.png joined the end
@@ -357,12 +355,14 @@ TEST_F(SlideDispatchTest, FileAddedToAWatchedFolderIsShownInTheSameRun) {
   OpenFolder(h, folder);
   ASSERT_EQ(h.Call(kStart), 1);
   ASSERT_TRUE(slidetest::WritePicture(folder + "/z.png", 20, 20, Qt::magenta));
-  slidetest::Wait(2600);
-  EXPECT_EQ(h.GetInt(kMaxImage), 3);
   bool shown = false;
-  for (const std::string& e : h.TakeEvents("event StartSlide"))
-    shown = shown || e.find("\"z.png\"") != std::string::npos;
+  slidetest::WaitUntil([&] {
+    for (const std::string& e : h.TakeEvents("event StartSlide"))
+      shown = shown || e.find("\"z.png\"") != std::string::npos;
+    return shown;
+  }, 10000);
   EXPECT_TRUE(shown);
+  EXPECT_EQ(h.GetInt(kMaxImage), 3);
   EXPECT_TRUE(h.control()->TimerRunning());
 }
 

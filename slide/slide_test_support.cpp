@@ -85,6 +85,13 @@ void Wait(int ms) {
 
 QImage ScreenShot(QWidget* w) { return w->screen()->grabWindow(w->winId()).toImage().convertToFormat(QImage::Format_RGB32); }
 
+bool WaitUntil(const std::function<bool()>& done, int ms) {
+  QElapsedTimer t;
+  t.start();
+  while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  return done();
+}
+
 void ShowExposed(QWidget* w) {
   w->show();
   QElapsedTimer t;

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QImage>
 #include <QString>
+#include <functional>
 #include <QTemporaryDir>
 #include <string>
 #include <vector>
@@ -26,6 +27,8 @@ bool WriteBytes(const QString& path, const std::string& bytes);
 std::string ToCp932(const std::string& utf8);
 // Runs the event loop for `ms` milliseconds.
 void Wait(int ms);
+// Runs the event loop until `done` or `ms` milliseconds; the last `done`.
+bool WaitUntil(const std::function<bool()>& done, int ms);
 // What the screen holds of a shown widget's window (no repaint).
 QImage ScreenShot(QWidget* w);
 // Shows a widget and waits until its window is exposed.
