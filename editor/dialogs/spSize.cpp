@@ -51,28 +51,6 @@ bool ReadSize(const QString& text, double* value) {
 
 }  // namespace
 
-SizeEntry ParseSizeEntry(const QString& entry) {
-  const QStringList f = entry.split(',');
-  SizeEntry e;
-  e.name = f.value(0);
-  e.width = f.value(1);
-  e.height = f.value(2);
-  e.unit = f.value(3).toLower();
-  if (e.unit != "cm") e.unit = "px";
-  return e;
-}
-
-QString ShownSizeEntry(const QString& entry) {
-  const SizeEntry e = ParseSizeEntry(entry);
-  return e.name + "(" + e.width + "*" + e.height + " " + e.unit + ")";
-}
-
-QString SizeNumberText(double value) {
-  // Fifteen significant digits, as the list has always been written: a
-  // scaled 29.7 stays "29.7", not "29.700000000000003".
-  return QString::number(value, 'g', 15);
-}
-
 bool StartCalculator() {
   for (const QString& program : kCalculatorPrograms) {
     const QString path = QStandardPaths::findExecutable(program);
@@ -237,11 +215,7 @@ void spSize::Load(const QString& ranges, int32_t width, int32_t height) {
   txSizeX_[0]->setText(QString::number(width));
   txSizeY_[0]->setText(QString::number(height));
   txCap_->setText(kTemporary);
-  QString list = ranges;
-  if (!list.contains(kTemporary + ",")) {
-    list = kTemporary + "," + QString::number(width) + "," + QString::number(height) + ",px:" + list;
-  }
-  entries_ = list.split(':', Qt::SkipEmptyParts);
+  entries_ = SizeListEntries(ranges, width, height);
   FillList();
   ShowEntry(0, true);
   FillPresets();
@@ -346,7 +320,7 @@ void spSize::NameCheck() {
 
 QString spSize::EditedEntry() {
   const QString name = txCap_->text();
-  if (name.isEmpty() || name.contains(':') || name.contains(',')) {
+  if (!UsableEntryName(name)) {
     platform::ShowMessage(QStringLiteral("登録名が空か､使えない文字( : , )を含んでいます"), this);
     return {};
   }

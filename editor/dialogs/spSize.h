@@ -22,6 +22,8 @@
 #include <array>
 #include <cstdint>
 
+#include "editor/dialogs/size_list.h"
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
@@ -31,20 +33,6 @@ class QRadioButton;
 class QToolButton;
 
 namespace ruvel {
-
-// One list entry split into its fields (fields after the fourth ignored,
-// the unit lower-cased, any unit other than "cm" read as "px").
-struct SizeEntry {
-  QString name;
-  QString width;
-  QString height;
-  QString unit;
-};
-SizeEntry ParseSizeEntry(const QString& entry);
-// ShownSizeEntry(): name + "(" + width + "*" + height + " " + unit + ")".
-QString ShownSizeEntry(const QString& entry);
-// SizeNumberText(): a number as the list stores it ("640", "29.7", "10.5").
-QString SizeNumberText(double value);
 
 // The desktop calculators tried by the calculator button, in order.
 inline const QStringList kCalculatorPrograms = {"gnome-calculator", "kcalc", "galculator", "xcalc"};
