@@ -6,6 +6,7 @@
 
 #include "imaging/codecs/codec.h"
 #include "imaging/control/morvik.h"
+#include "imaging/vector/vector_file.h"
 #include "platform/file_dialog.h"
 
 namespace imaging::control {
@@ -47,7 +48,11 @@ bool FileIO::LoadFile(int type) {
   if (file_name_.isEmpty() || !QFileInfo(file_name_).isFile()) return owner_->SetErrorCode(Status::kNotFound);
   owner_->BeginBusy(kBusyFile);
   Image img;
-  const Result r = codecs::Load(file_name_.toStdString(), codecs::LoadOptions{}, &img);
+  // Vector files (an SVG opened the ordinary way) are rendered at their
+  // natural size on white.
+  const std::string path = file_name_.toStdString();
+  const Result r = vector::IsVectorFile(path) ? vector::RenderVectorFile(path, 0, 0, {255, 255, 255, 255}, &img)
+                                              : codecs::Load(path, codecs::LoadOptions{}, &img);
   owner_->EndBusy(kBusyFile);
   if (!r.ok()) return owner_->SetError(r);
   pending_ = std::move(img);

@@ -136,5 +136,22 @@ TEST(MorvikFileIO, SaveDialogOffersTypesAndReturnsName) {
   EXPECT_EQ(view.ErrorCode(), 0);
 }
 
+TEST(MorvikFileIO, SvgOpensAtItsNaturalSize) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath("a.svg");
+  QFile f(path);
+  ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+  f.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"120\" height=\"80\">"
+          "<rect x=\"60\" width=\"60\" height=\"80\" fill=\"#0000ff\"/></svg>");
+  f.close();
+  Morvik view;
+  view.FileIO().SetFileName(path);
+  ASSERT_TRUE(view.FileIO().LoadFile(0) && view.FileIO().FinishLoad()) << view.ErrorCode();
+  EXPECT_EQ(view.image().width(), 120);
+  EXPECT_EQ(view.image().height(), 80);
+  EXPECT_EQ(view.image().PixelRgb(90, 40), 0x0000FFu);
+  EXPECT_EQ(view.image().PixelRgb(30, 40), 0xFFFFFFu);
+}
+
 }  // namespace
 }  // namespace imaging::control
