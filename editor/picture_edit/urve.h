@@ -171,7 +171,16 @@ class uRvE : public QWidget {
   void LoadFromFile(QString path, bool from_file, bool no_event);
   bool SaveCore(int16_t mode, QString& name, bool range_only, bool dialog);
   static int16_t FileTypeCode(const QString& extension);
+  // urve_vector.cpp
+  // OpenVectorPicture(): the vector viewer turns the file into the new
+  // picture; cancelled or failed, nothing changes.
   void OpenVectorPicture(const QString& file);
+  // PasteVectorPicture(): the clipboard's vector data (ClipboardVectorData,
+  // vector_open.h) through the vector viewer at a third of the screen; on
+  // OK the raster picture is put into mvImg and the result is true (the
+  // caller then finishes the paste as for a bitmap).  Cancelled or failed,
+  // nothing changes and the result is false.
+  bool PasteVectorPicture(const QByteArray& data, const QString& format);
   void CopyAsNew();
   void NumberedSave();
   void NewPicture();

@@ -34,7 +34,6 @@ namespace ruvel {
 namespace {
 
 // Status codes of the imaging control used for refusals made here.
-constexpr int16_t kCodeUnsupported = 4;
 constexpr int16_t kCodeCannotCreate = 21;
 constexpr int16_t kCodeCannotWrite = 22;
 
@@ -111,14 +110,6 @@ void uRvE::pcOpen(int16_t job, QString& file, bool no_event) {
   } else {
     LoadFromFile(file, true, no_event);
   }
-}
-
-void uRvE::OpenVectorPicture(const QString& file) {
-  // Vector pictures need the vector viewer to become a raster picture;
-  // without it the open is refused and the held picture stays as it is.
-  lastOk = false;
-  if (!QFileInfo(file).isFile()) return;
-  file_rules::ShowImagingError(kCodeUnsupported, this);
 }
 
 void uRvE::LoadFromFile(QString path, bool from_file, bool no_event) {
