@@ -244,6 +244,38 @@ TEST_F(ThumbInputTest, PaintingFacesPicturesAndEvents) {
   EXPECT_NEAR(printed.red(), expected.red(), 12);
 }
 
+TEST_F(ThumbInputTest, CustomStyleDrawsThePictureThroughItsMask) {
+  Pictures(1);
+  // A frame picture: magenta (the top-left colour, transparent) with a
+  // black border four pixels wide.
+  QImage frame(50, 50, QImage::Format_RGB32);
+  frame.fill(QColor(255, 0, 255));
+  for (int y = 0; y < 50; ++y)
+    for (int x = 0; x < 50; ++x)
+      if ((x >= 1 && x < 5) || (x >= 45 && x < 49) || (y >= 1 && y < 5) || (y >= 45 && y < 49))
+        frame.setPixelColor(x, y, Qt::black);
+  const std::string file = dir_.File("frame.bmp");
+  ASSERT_TRUE(frame.save(QString::fromStdString(file), "BMP"));
+  ASSERT_EQ(Put(kPictureUpFile, Variant::Bstr(QString::fromStdString(file).toStdU16String())), hosting::S_OK);
+  EXPECT_NE(Get(kPictureUp).AsPicture(), 0u);
+  ASSERT_EQ(Put(kStyle, Variant::I2(mvCustom)), hosting::S_OK);
+  const QImage shot = control_->grab().toImage();
+  const Cell& empty = control_->Layout().cells[1];  // no entry: the bare custom face
+  const int w = empty.rect.width() + 1, h = empty.rect.height() + 1;
+  // The stretched border is black near the edges, the inside the face colour.
+  EXPECT_EQ(shot.pixelColor(empty.rect.left + w / 2, empty.rect.top + h * 3 / 50), QColor(Qt::black));
+  EXPECT_EQ(shot.pixelColor(empty.rect.left + w / 2, empty.rect.top + h / 2), QColor(0xE0, 0xE0, 0xE0));
+  // The entry's cell: its picture in the middle, the frame over the face.
+  const Cell* c = control_->CellOfEntry(0);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(shot.pixelColor(c->rect.left + w / 2, c->rect.top + h * 3 / 50), QColor(Qt::black));
+  const QColor mid = shot.pixelColor(c->rect.left + w / 2, c->rect.top + h / 2 - 5);
+  EXPECT_NE(mid, QColor(0xE0, 0xE0, 0xE0));
+  // Clearing the picture with a handle that is not one leaves none.
+  EXPECT_EQ(Put(kPictureUp, Variant::Picture(MVGlobalAlloc(8))), hosting::S_FALSE);
+  EXPECT_EQ(Get(kPictureUp).AsPicture(), 0u);
+}
+
 TEST_F(ThumbInputTest, DesignModePaintsEmptyFaces) {
   Pictures(2);
   control_->SetAmbientSource([](DispId id, Variant* out) {
