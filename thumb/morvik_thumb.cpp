@@ -186,29 +186,27 @@ void CMorvikThumb::Clear() {
   update();
 }
 
-bool CMorvikThumb::IsSelected(int image) {
+int CMorvikThumb::CheckedEntry(int image, bool need_thumbnail) {
   SetStatus(kStatusOk);
   if (list_.empty()) {
     SetStatus(kStatusEmptyList);
-    return false;
+    return -1;
   }
-  if (image < 1 || image > static_cast<int>(list_.size())) {
+  if (image < 1 || image > static_cast<int>(list_.size()) ||
+      (need_thumbnail && (!have_cells_ || list_[image - 1].image == 0))) {
     SetStatus(kStatusBadValue);
-    return false;
+    return -1;
   }
-  return list_[image - 1].selected != 0;
+  return image - 1;
+}
+
+bool CMorvikThumb::IsSelected(int image) {
+  const int i = CheckedEntry(image, false);
+  return i >= 0 && list_[i].selected != 0;
 }
 
 bool CMorvikThumb::SelectImage(int image) {
-  SetStatus(kStatusOk);
-  if (list_.empty()) {
-    SetStatus(kStatusEmptyList);
-    return false;
-  }
-  if (!have_cells_ || image < 1 || image > static_cast<int>(list_.size()) || list_[image - 1].image == 0) {
-    SetStatus(kStatusBadValue);
-    return false;
-  }
+  if (CheckedEntry(image, true) < 0) return false;
   file_list::ThumbnailEntry& e = list_[image - 1];
   if (!PropBool(kEnableSelectMultiFiles)) {
     if (e.selected) return false;
@@ -222,15 +220,7 @@ bool CMorvikThumb::SelectImage(int image) {
 }
 
 bool CMorvikThumb::DeSelectImage(int image) {
-  SetStatus(kStatusOk);
-  if (list_.empty()) {
-    SetStatus(kStatusEmptyList);
-    return false;
-  }
-  if (!have_cells_ || image < 1 || image > static_cast<int>(list_.size()) || list_[image - 1].image == 0) {
-    SetStatus(kStatusBadValue);
-    return false;
-  }
+  if (CheckedEntry(image, true) < 0) return false;
   const bool was = list_[image - 1].selected != 0;
   list_[image - 1].selected = 0;
   update();
@@ -238,15 +228,7 @@ bool CMorvikThumb::DeSelectImage(int image) {
 }
 
 bool CMorvikThumb::Delete(int image) {
-  SetStatus(kStatusOk);
-  if (list_.empty()) {
-    SetStatus(kStatusEmptyList);
-    return false;
-  }
-  if (!have_cells_ || image < 1 || image > static_cast<int>(list_.size()) || list_[image - 1].image == 0) {
-    SetStatus(kStatusBadValue);
-    return false;
-  }
+  if (CheckedEntry(image, true) < 0) return false;
   list_.Remove(static_cast<size_t>(image - 1));
   const int n = static_cast<int>(list_.size());
   for (int* index : {&anchor_, &extent_, &last_clicked_, &hover_entry_})

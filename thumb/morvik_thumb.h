@@ -14,9 +14,11 @@
 //   if (t.GetFiles()) t.Display();
 //
 // Drag and drop.  As a drop target (EnableDragTarget) the control takes
-// "text/uri-list" (file managers and other programs) and, with
-// EnableOLEDrag on, also plain text naming one file, as the design's OLE
-// path took CF_TEXT.  As a drag source (EnableDragSource) it offers the
+// the control's own entry format (below), and otherwise, with EnableOLEDrag
+// off, every local file of a "text/uri-list" (file managers and other
+// programs), in order; with EnableOLEDrag on, one file: the last text line
+// (or file URL) that names an existing file, with an optional "|N" image
+// number.  As a drag source (EnableDragSource) it offers the
 // selected entries, last selected first, as:
 //   - "text/uri-list": file:// URLs of the files;
 //   - "text/plain": the full paths, one a line;
@@ -135,6 +137,10 @@ class CMorvikThumb : public hosting::Control {
   int VisibleLines() const;
   bool Horizontal() const;
   bool SetStartNum(int value);
+  // CheckedEntry(): the 0-based index of image `image` (1-based), or -1 with
+  // ErrorStatus 16 for an empty list and 5 for a bad number (or, when
+  // `need_thumbnail`, an entry without one or no cell table yet).
+  int CheckedEntry(int image, bool need_thumbnail);
   void RebuildCustomPicture(hosting::DispId id);
   void FreeCustomPicture(CustomPicture* pic);
   bool LoadCustomPictureFile(hosting::DispId picture_id, const std::u16string& file);

@@ -79,9 +79,8 @@ void CMorvikThumb::StartDrag() {
 bool CMorvikThumb::AcceptsDrag(const QMimeData* data) const {
   if (!data || busy_ || !PropBool(kEnableDragTarget)) return false;
   if (data->hasFormat(QString::fromLatin1(kEntriesMimeType))) return true;
-  if (data->hasUrls())
-    for (const QUrl& u : data->urls())
-      if (u.isLocalFile()) return true;
+  for (const QUrl& u : data->urls())
+    if (u.isLocalFile()) return true;
   return PropBool(kEnableOLEDrag) && data->hasText();
 }
 
@@ -127,13 +126,18 @@ void CMorvikThumb::dropEvent(QDropEvent* event) {
   std::vector<DropItem> items;
   if (data->hasFormat(QString::fromLatin1(kEntriesMimeType))) {
     items = ParseOwnEntries(data->data(QString::fromLatin1(kEntriesMimeType)));
-  } else if (data->hasUrls()) {
+  } else if (!PropBool(kEnableOLEDrag)) {
+    // The file-drop path: every file, in the order given.
     for (const QUrl& u : data->urls())
       if (u.isLocalFile()) items.push_back({u.toLocalFile().toStdString(), -1});
-  } else if (PropBool(kEnableOLEDrag)) {
-    // Text naming one file: the last line naming an existing file wins.
+  } else {
+    // The OLE path: texts naming one file each; the last that names an
+    // existing file (once any "|N" page suffix is cut) wins.
+    QStringList texts = data->text().split(QLatin1Char('\n'));
+    for (const QUrl& u : data->urls())
+      if (u.isLocalFile()) texts << u.toLocalFile();
     std::string chosen;
-    for (const QString& line : data->text().split(QLatin1Char('\n'))) {
+    for (const QString& line : texts) {
       const std::string text = line.trimmed().toStdString();
       if (text.empty() || text.size() >= viewer::kMaxPath) continue;
       char bare[viewer::kMaxPath] = {};

@@ -174,6 +174,27 @@ TEST_F(ThumbInputTest, DroppedFilesGoBeforeTheEntryUnderThePointer) {
   EXPECT_EQ(control_->DropFiles({{other.File("d.png"), -1}}, QPoint(1, 1)), 0);
 }
 
+TEST_F(ThumbInputTest, OleDropTakesTheLastTextNamingAFile) {
+  Pictures(2);
+  ASSERT_EQ(Put(kEnableDragTarget, Variant::Bool(true)), hosting::S_OK);
+  ASSERT_EQ(Put(kEnableOLEDrag, Variant::Bool(true)), hosting::S_OK);
+  TempFolder other;
+  ASSERT_TRUE(other.Picture("a.png", 20, 20, Qt::red));
+  ASSERT_TRUE(other.Picture("b.png", 20, 20, Qt::blue));
+  QMimeData data;
+  data.setText(QString::fromStdString(other.File("a.png") + "\n" + other.File("b.png") + "\n/no/such.png"));
+  QDropEvent drop(QPointF(CentreOf(1)), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  static_cast<QObject*>(control_)->event(&drop);
+  EXPECT_EQ(Names(), (std::vector<std::string>{"b.png", "p01.png", "p02.png"}));
+  // Without the OLE path plain text is not taken.
+  ASSERT_EQ(Put(kEnableOLEDrag, Variant::Bool(false)), hosting::S_OK);
+  QMimeData text;
+  text.setText(QString::fromStdString(other.File("a.png")));
+  QDropEvent again(QPointF(CentreOf(1)), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+  static_cast<QObject*>(control_)->event(&again);
+  EXPECT_EQ(control_->Entries().size(), 3u);
+}
+
 TEST_F(ThumbInputTest, DragCarriesTheSelectionLastFirst) {
   Pictures(4);
   ASSERT_EQ(Put(kEnableSelectMultiFiles, Variant::Bool(true)), hosting::S_OK);

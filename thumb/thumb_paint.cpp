@@ -102,6 +102,8 @@ void CMorvikThumb::resizeEvent(QResizeEvent*) {
 }
 
 void CMorvikThumb::paintEvent(QPaintEvent*) {
+  // The bar first: whether it shows decides the client area painted.
+  RebuildScrollState(false);
   QPainter p(this);
   PaintAll(&p, ClientRect(), true);
 }
@@ -125,7 +127,6 @@ void CMorvikThumb::PaintAll(QPainter* p, const QRect& client, bool display) {
     last_cols_ = cols;
     last_rows_ = rows;
   }
-  if (display) RebuildScrollState(false);
   RebuildLayout();
   last_drawn_start_ = -1;
   if (!AmbientUserMode()) {

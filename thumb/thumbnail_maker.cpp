@@ -1,5 +1,7 @@
 #include "thumb/thumbnail_maker.h"
 
+#include <algorithm>
+
 #include "viewer_common/imaging_dlls/imaging_dlls.h"
 #include "viewer_common/utils/fit_size.h"
 
@@ -35,6 +37,15 @@ MVHANDLE ExifThumbnail(const std::string& path, int image_size) {
   return 0;
 }
 
+// The bound of a plain load: 800 x 600 at most, and no more than twice the
+// thumbnail's size on either side, which is plenty for the area average
+// that follows and lets large JPEGs decode at 1/8 scale.
+void LoadBound(int image_size, int* w, int* h) {
+  const int side = 2 * std::max(image_size, 1);
+  *w = std::min(800, side);
+  *h = std::min(600, side);
+}
+
 }  // namespace
 
 MVHANDLE LoadPictureForThumbnail(const std::string& path, int image_number, int image_size) {
@@ -45,7 +56,9 @@ MVHANDLE LoadPictureForThumbnail(const std::string& path, int image_number, int 
   } else if (info.format == MV_FORMAT_JPEG_EXIF) {
     if (MVHANDLE h = ExifThumbnail(path, image_size)) return h;
   }
-  return imaging_dlls::FileLoad(path.c_str(), image_number, 800, 600);
+  int w = 0, h = 0;
+  LoadBound(image_size, &w, &h);
+  return imaging_dlls::FileLoad(path.c_str(), image_number, w, h);
 }
 
 MVHANDLE MakeThumbnail(MVHANDLE picture, int image_size, uint32_t background) {
