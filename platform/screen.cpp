@@ -1,12 +1,11 @@
 // File: platform/screen.cpp
 #include "platform/screen.h"
 
-#include <QApplication>
-#include <QClipboard>
+#include "platform/clipboard.h"
+#include "platform/screen_capture.h"
+
 #include <QGuiApplication>
-#include <QPixmap>
 #include <QScreen>
-#include <QWidget>
 #include <cmath>
 
 namespace platform {
@@ -29,22 +28,9 @@ class PrimaryScreen : public Screen {
   }
 
   bool CaptureToClipboard(bool active_window_only) override {
-    QClipboard* clipboard = QGuiApplication::clipboard();
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!clipboard || !screen) return false;
-    clipboard->clear();
-    QPixmap grab;
-    QWidget* active = QApplication::activeWindow();
-    if (active_window_only && active) {
-      // The window with its frame, as the Alt+Print Screen key grabs it.
-      const QRect frame = active->frameGeometry();
-      grab = screen->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    } else {
-      grab = screen->grabWindow(0);
-    }
-    if (grab.isNull()) return false;
-    clipboard->setImage(grab.toImage());
-    return true;
+    ClearClipboard();
+    const QImage grab = GrabScreen(active_window_only);
+    return !grab.isNull() && PutImageOnClipboard(grab);
   }
 };
 

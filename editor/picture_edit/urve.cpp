@@ -236,8 +236,24 @@ void uRvE::RefreshInfo() {
 }
 
 void uRvE::BusyPointer(bool on) {
-  seam_->mvImg().SetPointerShape(on ? 14 : 0);
-  platform::SetBusyCursor(on);
+  // Busy spells nest (a command around the control's own busy events); the
+  // hourglass goes when the outermost one ends, and the pointer of the
+  // mouse mode comes back rather than the plain arrow.
+  if (on) {
+    ++busyDepth_;
+    seam_->mvImg().SetPointerShape(14);
+    platform::SetBusyCursor(true);
+    return;
+  }
+  if (busyDepth_ > 0) --busyDepth_;
+  if (busyDepth_ > 0) return;
+  seam_->mvImg().SetPointerShape(restingPointer_);
+  platform::SetBusyCursor(false);
+}
+
+void uRvE::SetRestingPointer(int shape) {
+  restingPointer_ = shape;
+  if (busyDepth_ == 0) seam_->mvImg().SetPointerShape(shape);
 }
 
 // --- Drawing toolbar --------------------------------------------------------------

@@ -33,6 +33,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "editor/picture_edit/dialog_seams.h"
 #include "editor/picture_edit/imaging_seam/imaging_seam.h"
 
 class QLabel;
@@ -91,6 +92,8 @@ class uRvE : public QWidget {
   int32_t GetHndle() const;
   // pcAct(): the command dispatcher (group word, job word).
   void pcAct(const QString& group, const QString& job);
+  // pcStampFL(): the drawing toolbar's stamp picture (any picture file).
+  void pcStampFL(const QString& file);
   void StSize();
   void SetPram(int16_t quality, int16_t update_mode, const QString& view_word, int16_t mouse_mode,
                const QString& extension);
@@ -107,6 +110,26 @@ class uRvE : public QWidget {
   void setDispImage(int32_t handle);
   QWidget* dGetImg() const { return GetObject(); }
   void SetRect(float width, float height);
+
+  // Exchange (urve_exchange.cpp).
+  // pcPrTrim(): paints everything outside the area (pixels) white, as one
+  // change with its undo step.  False when nothing was changed.
+  bool pcPrTrim(float left, float top, float width, float height);
+  // aeSaveClp(): saves the clipboard's picture to `file` (the held picture
+  // is not touched).  False, with a message, when there is none or the
+  // save failed.
+  bool aeSaveClp(const QString& file);
+  // aeCnvPic(): converts `source` into `target` (format by its extension,
+  // "jpg" when it has none); a quality of 0 becomes 100 and is written
+  // back.  The held picture, its file and state stay as they are.
+  bool aeCnvPic(const QString& source, const QString& target, int16_t& quality);
+  // aeSaveCapt(): grabs the screen (or the active window) and saves it
+  // under `file`; the saved file becomes the current picture.  False, with
+  // a message, when nothing could be grabbed or saved.
+  bool aeSaveCapt(const QString& file, bool active_window);
+  // ClearPicture(): drops the held picture ("初期化"); the file name and the
+  // edit state stay.
+  void ClearPicture();
 
   // Opening and saving (urve_open_save.cpp).
   // vCheckSave(): 0 unchanged, 6 yes (saved), 7 no, 2 cancel.
@@ -143,6 +166,9 @@ class uRvE : public QWidget {
   void RefreshPicture(bool clear_range);
   void RefreshInfo();
   void BusyPointer(bool on);
+  // SetRestingPointer(): the pointer shape shown whenever the control is
+  // not busy (the mouse mode's).
+  void SetRestingPointer(int shape);
   void SetToolbar(bool show);
   // urve_view.cpp
   void SetView(const QString& word, double zoom = 0);
@@ -208,6 +234,56 @@ class uRvE : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // What a dispatched action did: nothing (no picture, no selection,
+  // refused, cancelled or failed), changed the picture, or saved it.
+  enum class Outcome { kNone, kChanged, kSaved };
+  // The state a change goes back to when it fails.
+  struct PendingChange {
+    imaging::MemHandle handle = 0;
+    int16_t undo_count = 0;
+    QString info_file;
+  };
+
+  // urve_dispatch.cpp
+  Outcome Dispatch(const QString& group, const QString& job);
+  Outcome FileCommand(const QString& job);
+  Outcome PictureCommand(const QString& job);
+  // RequireEffectDepth(): false, with its message, for depth codes below
+  // 24 bits (grey codes pass).
+  bool RequireEffectDepth();
+  // urve_edit.cpp
+  bool BeginChange();
+  Outcome EndChange(bool ok, bool clear_range, int16_t code);
+  void RollBackChange(int16_t code);
+  SeamCorners PrepareRegion();
+  Outcome ApplyFilter(const QString& job);
+  Outcome InvertColours(const QString& job);
+  Outcome AdjustSaturationBy(const QString& job);
+  Outcome AdjustBrightnessBy(const QString& job);
+  Outcome RotateBy(const QString& job);
+  Outcome ChangeDepth(const QString& job);
+  Outcome TrimToRange();
+  Outcome ReduceToRange(int mode);
+  Outcome CloseGap(bool horizontal);
+  Outcome AddFrame();
+  void ResolutionDialog();
+  Outcome OpenDetailDialog(DetailDialog code);
+  // urve_devices.cpp
+  void PrinterSetup();
+  void PrintPicture();
+  bool OpenScanner();
+  void ScanSource();
+  void Scan();
+  void FileDetails();
+  // urve_exchange.cpp
+  void NewBlankPicture();
+  void CopyPictureToClipboard();
+  bool NewFromClipboard();
+  void WaitClipboard();
+  bool TakeClipboardPicture(QImage* picture);
+  bool SaveConvertedCopy(MvInstance& source, const QString& file, int type_code, int quality);
+  void BecomeNewPicture();
+
   // Handlers of the imaging control's events (urve.cpp).
   void OnToolSelected(int tool);
   void OnToolbarClosed(bool visible);
@@ -261,6 +337,9 @@ class uRvE : public QWidget {
  private:
   std::unique_ptr<ImagingSeam> seam_;
   RangeDialog rangeDialog_ = nullptr;
+  PendingChange change_;
+  int busyDepth_ = 0;
+  int restingPointer_ = 0;
 };
 
 // DepthCode helpers: "24." from a bit count and grey flag, and the

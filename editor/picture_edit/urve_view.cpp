@@ -124,7 +124,7 @@ void uRvE::SetMouseMode(const QString& job) {
     const QString path = Usr().AppDataFolder + cursor;
     if (QFileInfo(path).isFile()) mv.SetPointerFile(path);
   }
-  mv.SetPointerShape(shape);
+  SetRestingPointer(shape);
   mouseMode = static_cast<int16_t>(mode);
 }
 

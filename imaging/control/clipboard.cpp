@@ -5,6 +5,7 @@
 
 #include "imaging/control/internal/picture_convert.h"
 #include "imaging/control/morvik.h"
+#include "platform/clipboard.h"
 
 namespace imaging::control {
 
@@ -29,12 +30,11 @@ bool Morvik::PrepareClipboard() {
 
 bool Morvik::CopyToClipboard() {
   if (!clipboard_prepared_) return SetErrorCode(Status::kSequence);
-  QClipboard* clip = QGuiApplication::clipboard();
-  if (!clip) return SetErrorCode(Status::kOther);
-  clip->setImage(clipboard_image_);
+  // Offered as PNG and as Qt's own image, so any program can paste it.
+  const bool ok = platform::PutImageOnClipboard(clipboard_image_);
   clipboard_prepared_ = false;
   clipboard_image_ = QImage();
-  return SetErrorCode(Status::kOk);
+  return SetErrorCode(ok ? Status::kOk : Status::kOther);
 }
 
 }  // namespace imaging::control
