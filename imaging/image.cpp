@@ -225,6 +225,14 @@ size_t PixelBuffer::KeptBytes() {
   return total;
 }
 
+Result CheckPictureSize(int64_t width, int64_t height, const char* what) {
+  if (width < 1 || height < 1) return Result(Status::kBroken, std::string(what) + ": picture has no size");
+  if (!PictureSizeAllowed(width, height))
+    return Result(Status::kMemory, std::string(what) + ": " + std::to_string(width) + " x " + std::to_string(height) +
+                                       " pixels exceed the engine's picture size limit");
+  return Result::Ok();
+}
+
 size_t Image::RowBytes(int width, int bpp) {
   return ((static_cast<size_t>(width) * static_cast<size_t>(bpp) + 31) / 32) * 4;
 }
@@ -241,6 +249,7 @@ Result Image::Make(int width, int height, int bpp, bool zeroed, Image* out) {
   if (width < 1 || height < 1) return Result(Status::kBadValue, "empty picture size");
   if (width > kMaxDimension || height > kMaxDimension)
     return Result(Status::kMemory, "picture side exceeds the engine's limit");
+  if (int64_t{width} * height > kMaxPixels) return Result(Status::kMemory, "picture area exceeds the engine's limit");
   const size_t stride = RowBytes(width, bpp);
   const uint64_t bytes = static_cast<uint64_t>(stride) * static_cast<uint64_t>(height);
   if (bytes > kMaxPixelBytes) return Result(Status::kMemory, "picture exceeds the engine's memory limit");

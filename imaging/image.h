@@ -76,9 +76,28 @@ class PixelBuffer {
   size_t mapped_ = 0;  // size of the page mapping, 0 for a heap block
 };
 
-// Limits every decoder and constructor checks before allocating.
+// The engine's picture size limit, which every decoder and constructor
+// checks before allocating anything in proportion to a picture's size;
+// larger pictures are refused with kMemory.  A side may be at most
+// kMaxDimension pixels (the most a JPEG can hold) and the area at most
+// kMaxPixels (256 megapixels).  Within the area limit every matrix the
+// operations build (at most 4 channels a pixel) has fewer than 2^30
+// elements, so libraries that count elements or bytes of a row band in
+// 32-bit integers (OpenCV) stay correct on any picture the engine holds.
 inline constexpr int kMaxDimension = 65500;              // pixels per side
+inline constexpr int64_t kMaxPixels = int64_t{1} << 28;   // pixels per picture
 inline constexpr uint64_t kMaxPixelBytes = 2ull << 30;    // 2 GiB of pixel rows
+
+// PictureSizeAllowed() is true when a `width` x `height` picture is within
+// the limit above (sides of at least 1).
+inline bool PictureSizeAllowed(int64_t width, int64_t height) {
+  return width >= 1 && height >= 1 && width <= kMaxDimension && height <= kMaxDimension &&
+         width * height <= kMaxPixels;
+}
+
+// CheckPictureSize() is PictureSizeAllowed() as a Result: kMemory naming
+// `what` for a picture beyond the limit, kBroken for a side below 1.
+Result CheckPictureSize(int64_t width, int64_t height, const char* what);
 
 class Image {
  public:

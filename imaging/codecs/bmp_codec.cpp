@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "imaging/codecs/internal/format_codec.h"
+#include "imaging/codecs/internal/reduced_picture.h"
 #include "imaging/dib.h"
 
 namespace imaging::codecs::internal {
@@ -34,6 +35,9 @@ uint32_t Get32(const uint8_t* p) {
 void Put32(uint8_t* p, uint32_t v) {
   for (int i = 0; i < 4; ++i) p[i] = (v >> (8 * i)) & 0xFF;
 }
+
+// Dots per inch of a pixels-per-metre field; 0 when it gives none.
+int DpiOf(int32_t ppm) { return ppm > 0 ? static_cast<int>(ppm * 254.0 / 10000.0 + 0.5) : 0; }
 
 bool BmpSniff(const uint8_t* data, size_t size) {
   return data != nullptr && size >= kFileHeader + 12 && data[0] == 'B' && data[1] == 'M';
@@ -136,65 +140,61 @@ Result ParseHeader(const uint8_t* data, size_t size, BmpHeader* h) {
   return Result::Ok();
 }
 
-// Decodes RLE4/RLE8 data.  Runs past the right edge are clipped, pixels a
-// delta skips stay index 0, and data that ends before the end-of-bitmap
-// code (or the last row) gives kBroken.
-Result DecodeRle(const BmpHeader& h, const uint8_t* p, const uint8_t* end, Image* out) {
+// Decodes RLE4/RLE8 data one stored row at a time into `pic`.  Runs past
+// the right edge are clipped, pixels a delta or an early end skips stay
+// index 0, and data that ends before the end-of-bitmap code (or the last
+// row) gives kBroken.
+Result DecodeRle(const BmpHeader& h, const uint8_t* p, const uint8_t* end, ReducedPicture* pic) {
   const DibFields& f = h.fields;
   const bool top_down = f.height < 0;
   const int width = f.width;
   const int height = top_down ? -f.height : f.height;
   const bool eight = f.bpp == 8;
-  Image img;
-  if (Result r = Image::Create(width, height, f.bpp, &img); !r.ok())
-    return r.code() == Status::kMemory ? r : Result(Status::kBroken, r.message());
-  auto row_of = [&](int y) { return img.row(top_down ? y : height - 1 - y); };
-  auto put = [&](uint8_t* row, int x, int v) {
-    if (eight) {
-      row[x] = static_cast<uint8_t>(v);
-    } else {
-      const int shift = (x & 1) ? 0 : 4;
-      row[x >> 1] = static_cast<uint8_t>((row[x >> 1] & ~(0x0F << shift)) | ((v & 0x0F) << shift));
-    }
-  };
+  std::vector<uint8_t> line(static_cast<size_t>(width), 0);
   int x = 0, y = 0;  // y counts rows in stored order
+  auto flush = [&]() {
+    if (y < height) {
+      const int row = top_down ? y : height - 1 - y;
+      if (pic->Wants(row)) pic->PutIndices(row, line.data());
+    }
+    std::fill(line.begin(), line.end(), 0);
+  };
   bool done = false;
   while (!done && end - p >= 2) {
     const int count = p[0], code = p[1];
     p += 2;
-    if (count > 0) {  // encoded run
+    if (count > 0) {  // encoded run; RLE4 alternates the code's two nibbles
       const int n = std::min(count, width - x);
-      uint8_t* row = row_of(y);
-      for (int i = 0; i < n; ++i) put(row, x + i, eight ? code : ((i & 1) ? (code & 0x0F) : (code >> 4)));
+      for (int i = 0; i < n; ++i) line[x + i] = static_cast<uint8_t>(eight ? code : ((i & 1) ? (code & 0x0F) : (code >> 4)));
       x += n;
     } else if (code == 0) {  // end of line
+      flush();
       x = 0;
       done = ++y >= height;
     } else if (code == 1) {  // end of bitmap
+      flush();
       done = true;
-    } else if (code == 2) {  // delta
+    } else if (code == 2) {  // delta: right and up (in stored order, onward)
       if (end - p < 2) break;
-      x = std::min(width, x + p[0]);
-      y += p[1];
+      const int dx = p[0], dy = p[1];
       p += 2;
+      if (dy > 0) {
+        flush();
+        y += dy;
+      }
+      x = std::min(width, x + dx);
       done = y >= height;
     } else {  // absolute run of `code` pixels, padded to a 16-bit boundary
       const size_t bytes = eight ? static_cast<size_t>(code) : static_cast<size_t>(code + 1) / 2;
       if (static_cast<size_t>(end - p) < bytes) break;
       const int n = std::min(code, width - x);
-      uint8_t* row = row_of(y);
-      for (int i = 0; i < n; ++i) put(row, x + i, eight ? p[i] : ((i & 1) ? (p[i / 2] & 0x0F) : (p[i / 2] >> 4)));
+      for (int i = 0; i < n; ++i)
+        line[x + i] = eight ? p[i] : static_cast<uint8_t>((i & 1) ? (p[i / 2] & 0x0F) : (p[i / 2] >> 4));
       x += n;
       p += std::min(static_cast<size_t>(end - p), (bytes + 1) & ~size_t{1});
     }
   }
   if (!done) return Result(Status::kBroken, "RLE data ends early");
-  img.palette() = h.palette;
-  PadPaletteToUsedIndices(&img);
-  img.set_gray(img.IsGrayPalette());
-  img.set_dpi(f.x_ppm > 0 ? static_cast<int>(f.x_ppm * 254.0 / 10000.0 + 0.5) : 0,
-              f.y_ppm > 0 ? static_cast<int>(f.y_ppm * 254.0 / 10000.0 + 0.5) : 0);
-  *out = std::move(img);
   return Result::Ok();
 }
 
@@ -202,7 +202,23 @@ Result BmpLoad(const uint8_t* data, size_t size, const LoadOptions& options, Ima
   if (options.image_index != 0) return Result(Status::kBadValue, "BMP files hold one picture");
   BmpHeader h;
   if (Result r = ParseHeader(data, size, &h); !r.ok()) return r;
-  if (h.rle) return DecodeRle(h, data + h.pixel_offset, data + size, out);
+  const int height = h.fields.height < 0 ? -h.fields.height : h.fields.height;
+  if (Result r = CheckPictureSize(h.fields.width, height, "BMP"); !r.ok()) return r;
+  if (h.rle) {
+    ReducedPicture pic;
+    if (Result r = pic.Start(h.fields.width, height, h.fields.bpp,
+                             ReducedPicture::Factor(h.fields.width, height, options));
+        !r.ok())
+      return r;
+    if (Result r = DecodeRle(h, data + h.pixel_offset, data + size, &pic); !r.ok()) return r;
+    Image img = pic.Finish();
+    img.palette() = h.palette;
+    PadPaletteToUsedIndices(&img);
+    img.set_gray(img.IsGrayPalette());
+    img.set_dpi(DpiOf(h.fields.x_ppm), DpiOf(h.fields.y_ppm));
+    *out = std::move(img);
+    return Result::Ok();
+  }
   Result r = DecodeDibRows(h.fields, std::move(h.palette), data + h.pixel_offset, size - h.pixel_offset, out);
   if (!r.ok() && r.code() == Status::kBadImage) return Result(Status::kBroken, r.message());
   return r;
@@ -220,8 +236,8 @@ Result BmpReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) 
   fi.gray = fi.bpp <= 8 && !h.palette.empty() &&
             std::all_of(h.palette.begin(), h.palette.end(),
                         [](const PaletteEntry& e) { return e.red == e.green && e.green == e.blue; });
-  fi.dpi_x = h.fields.x_ppm > 0 ? static_cast<int>(h.fields.x_ppm * 254.0 / 10000.0 + 0.5) : 0;
-  fi.dpi_y = h.fields.y_ppm > 0 ? static_cast<int>(h.fields.y_ppm * 254.0 / 10000.0 + 0.5) : 0;
+  fi.dpi_x = DpiOf(h.fields.x_ppm);
+  fi.dpi_y = DpiOf(h.fields.y_ppm);
   *info = fi;
   return Result::Ok();
 }

@@ -9,6 +9,7 @@
 #include "imaging/codecs/codec.h"
 #include "imaging/codecs/internal/format_codec.h"
 #include "imaging/testing/codec_test_support.h"
+#include "imaging/testing/reference_reader.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -319,6 +320,56 @@ TEST(BmpCodec, MalformedHeadersGiveErrorCodes) {
 
 TEST(BmpCodec, FailedSaveLeavesExistingFileUntouched) {
   ExpectFailedSaveKeepsExistingFile(RandomPicture(512, 512, 24, 7), SaveType::kWorkBmp, "keep.bmp");  // 768 KB of rows
+}
+
+}  // namespace
+}  // namespace imaging::codecs::internal
+
+namespace imaging::codecs::internal {
+namespace {
+
+// Sixteen distinct colours, as BMP colour table entries (B, G, R, 0).
+std::vector<uint8_t> ColourTable16() {
+  std::vector<uint8_t> t;
+  for (int i = 0; i < 16; ++i) {
+    t.push_back(static_cast<uint8_t>(i * 16));
+    t.push_back(static_cast<uint8_t>(255 - i * 13));
+    t.push_back(static_cast<uint8_t>((i * 77) & 255));
+    t.push_back(0);
+  }
+  return t;
+}
+
+// An RLE4 file written by hand: runs that alternate two colours (odd and
+// even counts), absolute runs of odd and even length with their word
+// padding, end-of-line before the right edge and a delta that skips rows
+// and columns.  Our decode must equal ImageMagick's.
+TEST(BmpCodec, Rle4DecodesLikeAnIndependentReader) {
+  const std::vector<uint8_t> rle = {
+      5, 0x12,  0, 3, 0x34, 0x50,  0, 5, 0x67, 0x89, 0xA0, 0x00,  0, 0,                  // row 0
+      0, 7, 0xBC, 0xDE, 0xF1, 0x20,  6, 0xAB,  0, 0,                                  // row 1
+      2, 0xF0,  0, 2, 3, 1,                                                           // row 2, delta
+      4, 0x56,  0, 0,                                                                  // row 3 from x 5
+      0, 4, 0x9A, 0xBC,  9, 0xCD,  0, 0,                                               // row 4
+      1, 0xE0,  3, 0x7E,  0, 3, 0x11, 0x20,  6, 0x33,  0, 0,  0, 1};                   // row 5, end
+  const std::vector<uint8_t> bytes = HandMadeBmp(13, 6, 4, 2, ColourTable16(), rle, 16);
+  const std::string path = TempPath("rle4.bmp");
+  ASSERT_TRUE(WriteFile(path, bytes));
+  Image ours, theirs;
+  ASSERT_TRUE(Load(path, {}, &ours).ok());
+  ASSERT_TRUE(ReferenceDecode(path, &theirs));
+  ExpectSameColours(ours, theirs, 0);
+  // A bounded load decodes at half size, keeping the top-left pixel of
+  // each 2 x 2 block.
+  LoadOptions bounded;
+  bounded.max_width = 6;
+  Image small;
+  ASSERT_TRUE(BmpCodec().load(bytes.data(), bytes.size(), bounded, &small).ok());
+  ASSERT_EQ(small.width(), 7);
+  ASSERT_EQ(small.height(), 3);
+  for (int y = 0; y < small.height(); ++y)
+    for (int x = 0; x < small.width(); ++x) EXPECT_EQ(small.PixelRgb(x, y), theirs.PixelRgb(2 * x, 2 * y));
+  std::remove(path.c_str());
 }
 
 }  // namespace

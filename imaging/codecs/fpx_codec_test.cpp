@@ -553,9 +553,12 @@ TEST(FpxCodec, MalformedContentGivesErrorCodes) {
   l.width = 70000;
   expect(HandMadeFpx({l}), Status::kMemory, "absurd width");
   l = good;
-  l.width = l.height = 60000;
-  l.tile_count = 938 * 938;
+  l.width = l.height = 16000;  // within the engine's limit
+  l.tile_count = 250 * 250;
   expect(HandMadeFpx({l}), Status::kBroken, "huge level without its tile table");
+  l.width = l.height = 60000;  // beyond it
+  l.tile_count = 938 * 938;
+  expect(HandMadeFpx({l}), Status::kMemory, "level beyond the picture size limit");
   l = good;
   l.tiles[0].type = 7;
   expect(HandMadeFpx({l}), Status::kUnsupported, "unknown tile compression");

@@ -446,6 +446,7 @@ Result FpxLoad(const uint8_t* data, size_t size, const LoadOptions& options, Ima
   if (options.image_index != 0) return Result(Status::kBadValue, "a FlashPix file holds one picture");
   FpxFile f;
   if (Result r = OpenFile(data, size, &f); !r.ok()) return r;
+  if (Result r = CheckPictureSize(f.levels.front().width, f.levels.front().height, "FlashPix"); !r.ok()) return r;
   Level level = ChooseLevel(f, options);
   InputPtr dir(gsf_infile_child_by_name(f.image.get(), StorageNameOfLevel(level.index).c_str()));
   if (!dir || !IsStorage(dir.get())) return Broken("resolution level vanished");

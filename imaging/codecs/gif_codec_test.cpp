@@ -1,6 +1,7 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdint>
 #include <string>
@@ -8,7 +9,9 @@
 
 #include "imaging/codecs/gif_internal.h"
 #include "imaging/codecs/internal/format_codec.h"
+#include "imaging/testing/awkward_files.h"
 #include "imaging/testing/codec_test_support.h"
+#include "imaging/testing/reference_reader.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -179,6 +182,61 @@ TEST(GifCodec, HugeLogicalScreenIsRefusedBeforeAllocating) {
   bytes[6] = bytes[7] = bytes[8] = bytes[9] = 0xFF;  // 65535 x 65535 screen
   Image img;
   EXPECT_EQ(GifCodec().load(bytes.data(), bytes.size(), {}, &img).code(), Status::kMemory);
+}
+
+}  // namespace
+}  // namespace imaging::codecs::internal
+
+namespace imaging::codecs::internal {
+namespace {
+
+// LZW data at minimum code sizes from 2 to 11 (above 8 as some encoders
+// write it), plain and interlaced, decodes as ImageMagick decodes it.
+TEST(GifCodec, EveryMinimumCodeSizeDecodesLikeAnIndependentReader) {
+  const int w = 37, h = 23;
+  for (int m = 2; m <= 11; ++m)
+    for (bool interlace : {false, true}) {
+      SCOPED_TRACE(::testing::Message() << "code size " << m << " interlace " << interlace);
+      const int table_bits = std::min(m, 8);
+      std::vector<uint8_t> indices(static_cast<size_t>(w) * h);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) indices[static_cast<size_t>(y) * w + x] = uint8_t((x * 5 + y * 3) % (1 << table_bits));
+      const std::string path = TempPath("cs" + std::to_string(m) + ".gif");
+      ASSERT_TRUE(WriteFile(path, GifFile(w, h, indices, table_bits, m, interlace)));
+      FileInfo info;
+      ASSERT_TRUE(ReadInfo(path, 0, &info).ok());
+      EXPECT_EQ(info.format, FileFormat::kGif);
+      Image ours, theirs;
+      const Result r = Load(path, {}, &ours);
+      ASSERT_TRUE(r.ok()) << r.message();
+      ASSERT_TRUE(ReferenceDecode(path, &theirs));
+      ExpectSameColours(ours, theirs, 0);
+      std::remove(path.c_str());
+    }
+}
+
+// Long pictures make the codes grow to 12 bits and the table fill, clear
+// and refill; a bounded load keeps every k-th pixel.
+TEST(GifCodec, FullTablesAndBoundedLoadsDecodeLikeAnIndependentReader) {
+  const int w = 301, h = 97;
+  std::vector<uint8_t> indices(static_cast<size_t>(w) * h);
+  for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint8_t((i * 7 + i / 301) % 256);
+  const std::string path = TempPath("full.gif");
+  const std::vector<uint8_t> bytes = GifFile(w, h, indices, 8, 8);
+  ASSERT_TRUE(WriteFile(path, bytes));
+  Image ours, theirs;
+  ASSERT_TRUE(Load(path, {}, &ours).ok());
+  ASSERT_TRUE(ReferenceDecode(path, &theirs));
+  ExpectSameColours(ours, theirs, 0);
+  LoadOptions bounded;
+  bounded.max_width = 100;
+  Image small;
+  ASSERT_TRUE(GifCodec().load(bytes.data(), bytes.size(), bounded, &small).ok());
+  ASSERT_EQ(small.width(), 101);  // shrunk by 3 while decoding
+  ASSERT_EQ(small.height(), 33);
+  for (int y = 0; y < small.height(); ++y)
+    for (int x = 0; x < small.width(); ++x) ASSERT_EQ(small.PixelRgb(x, y), theirs.PixelRgb(3 * x, 3 * y));
+  std::remove(path.c_str());
 }
 
 }  // namespace

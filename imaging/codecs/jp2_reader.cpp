@@ -141,6 +141,8 @@ Result Jp2Load(const uint8_t* data, size_t size, const LoadOptions& options, Ima
   Session ss;
   if (Result r = ReadHeader(&src, &ss); !r.ok()) return r;
   const uint64_t full_w = ss.image->x1 - ss.image->x0, full_h = ss.image->y1 - ss.image->y0;
+  if (Result r = CheckPictureSize(static_cast<int64_t>(full_w), static_cast<int64_t>(full_h), "JPEG 2000"); !r.ok())
+    return r;
   const int comps = static_cast<int>(std::min<uint32_t>(ss.image->numcomps, 4));
   for (int c = 0; c < comps; ++c) {
     const opj_image_comp_t& k = ss.image->comps[c];

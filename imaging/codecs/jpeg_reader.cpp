@@ -132,6 +132,7 @@ Result JpegLoad(const uint8_t* data, size_t size, const LoadOptions& options, Im
   JpegDecoder dec;
   if (Result r = dec.Open(data, size, true); !r.ok()) return r;
   jpeg_decompress_struct& ci = dec.cinfo;
+  if (Result r = CheckPictureSize(ci.image_width, ci.image_height, "JPEG"); !r.ok()) return r;
   int dpi_x = 0, dpi_y = 0;
   ResolutionOf(ci, &dpi_x, &dpi_y);
 

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "imaging/codecs/internal/format_codec.h"
+#include "imaging/codecs/internal/reduced_picture.h"
 #include "imaging/dib.h"
 
 namespace imaging::codecs::internal {
@@ -212,20 +213,25 @@ Result PcxLoad(const uint8_t* data, size_t size, const LoadOptions& options, Ima
   if (options.image_index != 0) return Result(Status::kBadValue, "PCX files hold one picture");
   PcxHeader h;
   if (Result r = ParseHeader(data, size, &h); !r.ok()) return r;
+  if (Result r = CheckPictureSize(h.width, h.height, "PCX"); !r.ok()) return r;
   // Every plane line needs at least one byte of data (an RLE byte pair
   // holds at most 63 bytes); refuse before allocating what cannot be there.
   const uint64_t line = uint64_t{h.bpl} * h.planes;
   const uint64_t available = h.data_end - kHeader;
   if (h.encoding == 1 ? available * 63 / 2 < line * h.height : available < line * h.height)
     return Result(Status::kBroken, "PCX data is too short for the picture size");
-  Image img;
-  if (Result r = Image::Create(h.width, h.height, h.bpp, &img); !r.ok()) return r;
-  std::vector<uint8_t> scan(static_cast<size_t>(line));
+  ReducedPicture pic;
+  if (Result r = pic.Start(h.width, h.height, h.bpp, ReducedPicture::Factor(h.width, h.height, options)); !r.ok())
+    return r;
+  std::vector<uint8_t> scan(static_cast<size_t>(line)), row(Image::RowBytes(h.width, h.bpp));
   LineReader reader(data + kHeader, data + h.data_end, h.encoding == 1);
   for (int y = 0; y < h.height; ++y) {
     if (!reader.Read(scan.data(), scan.size())) return Result(Status::kBroken, "PCX data ends early");
-    PlanesToRow(h, scan.data(), img.row(y));
+    if (!pic.Wants(y)) continue;
+    PlanesToRow(h, scan.data(), row.data());
+    pic.PutRow(y, row.data());
   }
+  Image img = pic.Finish();
   if (h.bpp <= 8) {
     img.palette() = h.palette;
     PadPaletteToUsedIndices(&img);

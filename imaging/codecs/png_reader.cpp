@@ -369,6 +369,7 @@ Result PngLoad(const uint8_t* data, size_t size, const LoadOptions& options, Ima
   if (!d.ready()) return Result(Status::kMemory, "cannot start libpng");
   if (!ReadHeader(&d)) return Failure(d.state);
   const Layout l = Describe(d.png, d.info);
+  if (Result r = CheckPictureSize(l.width, l.height, "PNG"); !r.ok()) return r;
 
   // A picture whose pixel data cannot possibly inflate to its size is cut
   // short; refuse it before allocating the rows.

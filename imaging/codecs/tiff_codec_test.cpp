@@ -7,7 +7,9 @@
 #include <vector>
 
 #include "imaging/codecs/internal/format_codec.h"
+#include "imaging/testing/awkward_files.h"
 #include "imaging/testing/codec_test_support.h"
+#include "imaging/testing/reference_reader.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -180,6 +182,135 @@ TEST(TiffCodec, TruncatedAndForeignDataGiveErrorCodes) {
   EXPECT_FALSE(TiffCodec().sniff(junk, sizeof junk));
   EXPECT_EQ(TiffCodec().load(junk, sizeof junk, {}, &img).code(), Status::kBadFile);
   EXPECT_TRUE(img.empty());
+}
+
+}  // namespace
+}  // namespace imaging::codecs::internal
+
+namespace imaging::codecs::internal {
+namespace {
+
+// Writes `spec` and expects our decode to match ImageMagick's upright
+// decode of the same file within `tolerance`.
+void ExpectTiffLikeReference(const TiffSpec& spec, int tolerance, const std::string& name) {
+  SCOPED_TRACE(name);
+  const std::string path = TempPath(name + ".tif");
+  ASSERT_TRUE(WriteTiffFile(spec, path));
+  Image ours, theirs;
+  const Result r = Load(path, {}, &ours);
+  ASSERT_TRUE(r.ok()) << r.number() << " " << r.message();
+  ASSERT_TRUE(ReferenceDecode(path, &theirs, "-auto-orient"));
+  ExpectSameColours(ours, theirs, tolerance);
+  FileInfo info;
+  ASSERT_TRUE(ReadInfo(path, 0, &info).ok());
+  EXPECT_EQ(info.width, theirs.width());
+  EXPECT_EQ(info.height, theirs.height());
+  std::remove(path.c_str());
+}
+
+// Every orientation value, on a picture that is not square, strip and
+// tiled (libtiff's renderer) alike.
+TEST(TiffCodec, EveryOrientationIsUprightLikeAnIndependentReader) {
+  for (bool tiled : {false, true})
+    for (uint16_t o = 1; o <= 8; ++o) {
+      TiffSpec spec;
+      spec.width = 11;
+      spec.height = 6;
+      spec.orientation = o;
+      spec.tiled = tiled;
+      ExpectTiffLikeReference(spec, 0, "orientation" + std::to_string(o) + (tiled ? "t" : "s"));
+    }
+}
+
+// Sample depths other than 8 bits are reduced to the engine's depths:
+// 16 bits keep their high byte, other depths scale by their range (the
+// reference rounds, hence a tolerance of one).
+TEST(TiffCodec, SamplesOtherThanEightBitsReadLikeAnIndependentReader) {
+  struct Case {
+    const char* name;
+    uint16_t bps, spp, photometric, compression, planar;
+  };
+  const Case cases[] = {
+      {"grey2", 2, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE, 1},
+      {"grey12", 12, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_NONE, 1},
+      {"grey16", 16, 1, PHOTOMETRIC_MINISBLACK, COMPRESSION_DEFLATE, 1},
+      {"rgb16", 16, 3, PHOTOMETRIC_RGB, COMPRESSION_LZW, 1},
+      {"rgb16planes", 16, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, 2},
+      {"rgb12", 12, 3, PHOTOMETRIC_RGB, COMPRESSION_NONE, 1},
+      {"cmyk8", 8, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_NONE, 1},
+      {"cmyk16", 16, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_LZW, 1},
+      {"cmyk8planes", 8, 4, PHOTOMETRIC_SEPARATED, COMPRESSION_PACKBITS, 2},
+  };
+  for (const Case& c : cases) {
+    TiffSpec spec;
+    spec.width = 13;
+    spec.height = 9;
+    spec.bps = c.bps;
+    spec.spp = c.spp;
+    spec.photometric = c.photometric;
+    spec.compression = c.compression;
+    spec.planar = c.planar;
+    ExpectTiffLikeReference(spec, 1, c.name);
+  }
+}
+
+// White-is-zero grey of 12 bits, against the obvious computation (the
+// reference reader leaves it black-is-zero at this depth).
+TEST(TiffCodec, TwelveBitWhiteIsZeroGreyIsInverted) {
+  TiffSpec spec;
+  spec.width = 13;
+  spec.height = 9;
+  spec.bps = 12;
+  spec.spp = 1;
+  spec.photometric = PHOTOMETRIC_MINISWHITE;
+  spec.compression = COMPRESSION_LZW;
+  const std::string path = TempPath("white12.tif");
+  ASSERT_TRUE(WriteTiffFile(spec, path));
+  Image ours;
+  ASSERT_TRUE(Load(path, {}, &ours).ok());
+  ASSERT_EQ(ours.width(), 13);
+  for (uint32_t y = 0; y < spec.height; ++y)
+    for (uint32_t x = 0; x < spec.width; ++x) {
+      const uint32_t v = 255 - (TiffSample(spec, x, y, 0) * 255 + 2047) / 4095;
+      ASSERT_EQ(ours.PixelRgb(static_cast<int>(x), static_cast<int>(y)), v * 0x010101u) << x << "," << y;
+    }
+  std::remove(path.c_str());
+}
+
+// CMYK in JPEG-compressed strips.  Both readers decode the same JPEG data
+// through libjpeg, so only the CMYK arithmetic may differ.
+TEST(TiffCodec, JpegCompressedCmykReadsLikeAnIndependentReader) {
+  TiffSpec spec;
+  spec.width = 24;
+  spec.height = 20;
+  spec.bps = 8;
+  spec.spp = 4;
+  spec.photometric = PHOTOMETRIC_SEPARATED;
+  spec.compression = COMPRESSION_JPEG;
+  ExpectTiffLikeReference(spec, 2, "cmykjpeg");
+}
+
+// A bounded load of a turned picture fits the upright sides.
+TEST(TiffCodec, BoundedLoadOfTurnedPictureShrinksWhileDecoding) {
+  TiffSpec spec;
+  spec.width = 400;
+  spec.height = 100;
+  spec.orientation = ORIENTATION_RIGHTTOP;
+  const std::string path = TempPath("turned.tif");
+  ASSERT_TRUE(WriteTiffFile(spec, path));
+  const std::vector<uint8_t> bytes = ReadFile(path);
+  LoadOptions bounded;
+  bounded.max_width = 40;
+  bounded.max_height = 100;
+  Image small;
+  ASSERT_TRUE(TiffCodec().load(bytes.data(), bytes.size(), bounded, &small).ok());
+  // Upright 100 x 400 inside 40 x 100: the decoder shrinks by 2 and turns.
+  EXPECT_EQ(small.width(), 50);
+  EXPECT_EQ(small.height(), 200);
+  Image theirs;
+  ASSERT_TRUE(ReferenceDecode(path, &theirs, "-auto-orient -scale 50x200!"));
+  EXPECT_LE(MaxChannelDifference(small, theirs), 2);
+  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -1,8 +1,11 @@
-// TIFF decoding with libtiff from memory.  Plain strip-organised pictures
-// (palette, grey, RGB, RGBA, 8 or 16 bits per sample) are read line by line
-// into the matching depth; tiled, planar, CMYK, YCbCr and other layouts go
-// through libtiff's RGBA renderer.  Errors are caught per handle, and
-// libtiff's own allocations are capped.
+// TIFF decoding with libtiff from memory.  Strip-organised pictures
+// (palette; grey, RGB and CMYK of 1 to 16 bits per sample, contiguous or
+// in separate planes, whatever the compression) are read line by line and
+// reduced to the engine's depths here: 16-bit samples keep their high
+// byte, other depths are scaled by their range.  Tiled, YCbCr and other
+// layouts go through libtiff's RGBA renderer, a band at a time.  The
+// orientation tag is applied last.  Bounded loads shrink while decoding;
+// errors are caught per handle, and libtiff's own allocations are capped.
 #include <tiffio.h>
 
 #include <algorithm>
@@ -13,7 +16,9 @@
 #include <memory>
 #include <vector>
 
+#include "imaging/codecs/internal/reduced_picture.h"
 #include "imaging/codecs/tiff_internal.h"
+#include "imaging/ops/rotate.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -71,7 +76,9 @@ TiffPtr Open(Memory* m) {
   TIFFOpenOptionsSetErrorHandlerExtR(opts, &OnError, m);
   TIFFOpenOptionsSetWarningHandlerExtR(opts, &OnWarning, m);
   TIFFOpenOptionsSetMaxSingleMemAlloc(opts, 256 << 20);
-  TIFF* t = TIFFClientOpenExt("memory", "rm", m, MemRead, MemWrite, MemSeek, MemClose, MemSize, MemMap, MemUnmap,
+  // Mapped ("r", not "rm"): libtiff 4.5 misreads tiles of files it reads
+  // without a mapping.
+  TIFF* t = TIFFClientOpenExt("memory", "r", m, MemRead, MemWrite, MemSeek, MemClose, MemSize, MemMap, MemUnmap,
                               opts);
   TIFFOpenOptionsFree(opts);
   return TiffPtr(t);
@@ -90,12 +97,18 @@ struct Layout {
   uint32_t width = 0, height = 0;
   uint16_t bps = 1, spp = 1, photometric = PHOTOMETRIC_MINISBLACK, planar = PLANARCONFIG_CONTIG;
   uint16_t compression = COMPRESSION_NONE;
+  uint16_t sample_format = SAMPLEFORMAT_UINT;
+  uint16_t orientation = ORIENTATION_TOPLEFT;
   uint16_t extra_count = 0;
   uint16_t extra_type = EXTRASAMPLE_UNSPECIFIED;
-  bool direct = false;  // read by scanlines into `bpp`
+  bool direct = false;  // read by scanlines and converted here
   int bpp = 24;
   int dpi_x = 0, dpi_y = 0;
 };
+
+bool HasAlpha(const Layout& l) {
+  return l.extra_count > 0 && (l.extra_type == EXTRASAMPLE_ASSOCALPHA || l.extra_type == EXTRASAMPLE_UNASSALPHA);
+}
 
 Layout Describe(TIFF* t) {
   Layout l;
@@ -105,6 +118,9 @@ Layout Describe(TIFF* t) {
   TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLESPERPIXEL, &l.spp);
   TIFFGetFieldDefaulted(t, TIFFTAG_PLANARCONFIG, &l.planar);
   TIFFGetFieldDefaulted(t, TIFFTAG_COMPRESSION, &l.compression);
+  TIFFGetFieldDefaulted(t, TIFFTAG_SAMPLEFORMAT, &l.sample_format);
+  TIFFGetFieldDefaulted(t, TIFFTAG_ORIENTATION, &l.orientation);
+  if (l.orientation < 1 || l.orientation > 8) l.orientation = ORIENTATION_TOPLEFT;
   if (!TIFFGetField(t, TIFFTAG_PHOTOMETRIC, &l.photometric))
     l.photometric = l.spp >= 3 ? PHOTOMETRIC_RGB : PHOTOMETRIC_MINISBLACK;
   uint16_t* extra = nullptr;
@@ -123,19 +139,26 @@ Layout Describe(TIFF* t) {
     TIFFSetField(t, TIFFTAG_JPEGCOLORMODE, JPEGCOLORMODE_RGB);
     l.photometric = PHOTOMETRIC_RGB;
   }
-  const bool strips = !TIFFIsTiled(t) && (l.planar == PLANARCONFIG_CONTIG || l.spp == 1);
+  uint16_t inkset = INKSET_CMYK;
+  TIFFGetFieldDefaulted(t, TIFFTAG_INKSET, &inkset);
+  const bool strips = !TIFFIsTiled(t);
+  const bool whole_samples = l.sample_format == SAMPLEFORMAT_UINT && l.bps >= 1 && l.bps <= 16;
   const bool grey = l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE;
-  if (strips && l.spp == 1 && (grey || l.photometric == PHOTOMETRIC_PALETTE) &&
-      (l.bps == 1 || l.bps == 4 || l.bps == 8 || (l.bps == 16 && grey))) {
+  const int colour_samples = l.photometric == PHOTOMETRIC_SEPARATED ? 4 : 3;
+  if (strips && whole_samples && grey && l.spp >= 1) {
     l.direct = true;
-    l.bpp = l.bps == 16 ? 8 : l.bps;
-  } else if (strips && l.photometric == PHOTOMETRIC_RGB && (l.spp == 3 || l.spp == 4) &&
-             (l.bps == 8 || l.bps == 16)) {
+    l.bpp = (l.bps == 1 || l.bps == 4) && l.spp == 1 ? l.bps : 8;
+  } else if (strips && whole_samples && l.photometric == PHOTOMETRIC_PALETTE && l.spp == 1 &&
+             (l.bps == 1 || l.bps == 4 || l.bps == 8)) {
     l.direct = true;
-    l.bpp = l.spp == 3 ? 24 : 32;
+    l.bpp = l.bps;
+  } else if (strips && whole_samples && (l.photometric == PHOTOMETRIC_RGB ||
+                                         (l.photometric == PHOTOMETRIC_SEPARATED && inkset == INKSET_CMYK)) &&
+             l.spp >= colour_samples) {
+    l.direct = true;
+    l.bpp = l.photometric == PHOTOMETRIC_RGB && l.spp > 3 && HasAlpha(l) ? 32 : 24;
   } else {
-    l.bpp = l.extra_count > 0 && (l.extra_type == EXTRASAMPLE_ASSOCALPHA || l.extra_type == EXTRASAMPLE_UNASSALPHA)
-                ? 32 : 24;
+    l.bpp = HasAlpha(l) ? 32 : 24;
   }
   return l;
 }
@@ -153,79 +176,198 @@ Result OpenPage(Memory* m, int index, TiffPtr* out, int* count) {
   return Result::Ok();
 }
 
-Result ReadDirect(TIFF* t, const Layout& l, Memory* m, Image* img) {
+// Sample `i` of a row of `bps`-bit samples, scaled to 8 bits: 16-bit
+// samples keep their high byte, other depths are scaled by their range.
+// libtiff hands 16-bit samples over in the machine's byte order and packs
+// other depths most significant bit first.
+uint8_t SampleOf(const uint8_t* row, size_t i, int bps) {
+  switch (bps) {
+    case 8: return row[i];
+    case 16: return static_cast<uint8_t>(reinterpret_cast<const uint16_t*>(row)[i] >> 8);
+    default: {
+      const uint64_t bit = i * static_cast<uint64_t>(bps);
+      uint32_t v = 0;
+      for (int b = 0; b < bps; ++b) {
+        const uint64_t at = bit + static_cast<uint64_t>(b);
+        v = (v << 1) | ((row[at >> 3] >> (7 - (at & 7))) & 1u);
+      }
+      const uint32_t max = (1u << bps) - 1;
+      return static_cast<uint8_t>((v * 255 + max / 2) / max);
+    }
+  }
+}
+
+void SetPalette(TIFF* t, const Layout& l, Image* img) {
   if (l.photometric == PHOTOMETRIC_PALETTE) {
     uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
-    if (!TIFFGetField(t, TIFFTAG_COLORMAP, &r, &g, &b)) return Broken(*m, "palette missing");
+    if (!TIFFGetField(t, TIFFTAG_COLORMAP, &r, &g, &b)) return;
     const int n = 1 << l.bps;
     // Some writers store 8-bit values in the 16-bit colour map.
     bool eight = true;
     for (int i = 0; i < n; ++i) eight = eight && r[i] < 256 && g[i] < 256 && b[i] < 256;
     const int shift = eight ? 0 : 8;
+    img->palette().resize(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i)
       img->palette()[i] = PaletteEntry{uint8_t(b[i] >> shift), uint8_t(g[i] >> shift), uint8_t(r[i] >> shift), 0};
-  } else if (l.bpp <= 8) {
-    const int n = 1 << l.bpp;
-    for (int i = 0; i < n; ++i) {
-      uint8_t v = static_cast<uint8_t>(i * 255 / (n - 1));
-      if (l.photometric == PHOTOMETRIC_MINISWHITE) v = static_cast<uint8_t>(255 - v);
-      img->palette()[i] = PaletteEntry{v, v, v, 0};
-    }
-    img->set_gray(true);
+    return;
+  }
+  if (l.bpp > 8) return;
+  const int n = 1 << l.bpp;
+  img->palette().resize(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i) {
+    uint8_t v = static_cast<uint8_t>(i * 255 / (n - 1));
+    if (l.photometric == PHOTOMETRIC_MINISWHITE) v = static_cast<uint8_t>(255 - v);
+    img->palette()[i] = PaletteEntry{v, v, v, 0};
+  }
+  img->set_gray(true);
+}
+
+// Reads the strips line by line (every sample plane of a separated file)
+// and hands each row, converted to the picture's depth, to `pic`.
+Result ReadDirect(TIFF* t, const Layout& l, Memory* m, ReducedPicture* pic) {
+  if (l.photometric == PHOTOMETRIC_PALETTE) {
+    uint16_t *r = nullptr, *g = nullptr, *b = nullptr;
+    if (!TIFFGetField(t, TIFFTAG_COLORMAP, &r, &g, &b)) return Broken(*m, "palette missing");
   }
   const tmsize_t line_size = TIFFScanlineSize(t);
   if (line_size <= 0) return Broken(*m, "line size");
-  std::vector<uint8_t> line(static_cast<size_t>(line_size));
-  const size_t row_bytes = (static_cast<size_t>(l.width) * l.bpp + 7) / 8;
+  const bool separate = l.planar == PLANARCONFIG_SEPARATE && l.spp > 1;
+  const int planes = separate ? l.spp : 1;
+  const int per_pixel = separate ? 1 : l.spp;  // samples a pixel in one line
+  const uint64_t need = (uint64_t{l.width} * per_pixel * l.bps + 7) / 8;
+  if (static_cast<uint64_t>(line_size) < need) return Broken(*m, "line size");
+  std::vector<uint8_t> lines(static_cast<size_t>(line_size) * planes);
+  const size_t row_bytes = Image::RowBytes(static_cast<int>(l.width), l.bpp);
+  std::vector<uint8_t> row(row_bytes);
+  const bool grey = l.photometric == PHOTOMETRIC_MINISBLACK || l.photometric == PHOTOMETRIC_MINISWHITE;
+  const bool cmyk = l.photometric == PHOTOMETRIC_SEPARATED;
+  const int n = l.bpp / 8;
+  // Sample `c` of pixel `x`, scaled to 8 bits.
+  auto sample = [&](uint32_t x, int c) -> uint8_t {
+    if (separate) return SampleOf(lines.data() + static_cast<size_t>(c) * line_size, x, l.bps);
+    return SampleOf(lines.data(), static_cast<size_t>(x) * l.spp + c, l.bps);
+  };
+  // Separate planes are read a strip of every plane at a time (reading
+  // them line by line would go back and forth inside compressed strips).
+  uint32_t rows_per_strip = l.height;
+  TIFFGetFieldDefaulted(t, TIFFTAG_ROWSPERSTRIP, &rows_per_strip);
+  rows_per_strip = std::clamp<uint32_t>(rows_per_strip, 1, l.height);
+  std::vector<uint8_t> strips;
+  if (separate) {
+    const uint64_t bytes = uint64_t{rows_per_strip} * static_cast<uint64_t>(line_size) * planes;
+    if (bytes > (256u << 20)) return Result(Status::kMemory, "TIFF strips too large");
+    strips.resize(static_cast<size_t>(bytes));
+  }
+  const uint32_t strips_per_plane = (l.height + rows_per_strip - 1) / rows_per_strip;
   for (uint32_t y = 0; y < l.height; ++y) {
-    if (TIFFReadScanline(t, line.data(), y, 0) < 0) return Broken(*m, "picture data");
-    uint8_t* d = img->row(static_cast<int>(y));
-    if (l.bpp <= 8 && l.bps <= 8) {
-      std::memcpy(d, line.data(), std::min(row_bytes, line.size()));
-    } else if (l.bpp == 8) {  // 16-bit grey, high byte
-      const uint16_t* s = reinterpret_cast<const uint16_t*>(line.data());
-      for (uint32_t x = 0; x < l.width; ++x) d[x] = static_cast<uint8_t>(s[x] >> 8);
+    // Compressed data is read in order, so every line is decoded even when
+    // the reduced picture skips it.
+    if (!separate) {
+      if (TIFFReadScanline(t, lines.data(), y, 0) < 0) return Broken(*m, "picture data");
     } else {
-      const int out_n = l.bpp / 8;
+      const uint32_t band = y / rows_per_strip, in_band = y % rows_per_strip;
+      const size_t plane_bytes = static_cast<size_t>(rows_per_strip) * line_size;
+      if (in_band == 0)
+        for (int p = 0; p < planes; ++p)
+          if (TIFFReadEncodedStrip(t, static_cast<uint32_t>(p) * strips_per_plane + band,
+                                   strips.data() + p * plane_bytes, static_cast<tmsize_t>(plane_bytes)) < 0)
+            return Broken(*m, "picture data");
+      for (int p = 0; p < planes; ++p)
+        std::memcpy(lines.data() + static_cast<size_t>(p) * line_size,
+                    strips.data() + p * plane_bytes + static_cast<size_t>(in_band) * line_size,
+                    static_cast<size_t>(line_size));
+    }
+    if (!pic->Wants(static_cast<int>(y))) continue;
+    if (l.bpp < 8 || (l.bpp == 8 && l.bps == 8 && l.spp == 1)) {
+      std::memcpy(row.data(), lines.data(), (static_cast<size_t>(l.width) * l.bpp + 7) / 8);
+    } else if (l.bpp == 8) {  // grey of another depth, or with extra samples (the palette inverts white-is-zero)
+      for (uint32_t x = 0; x < l.width; ++x) row[x] = sample(x, 0);
+    } else {
       for (uint32_t x = 0; x < l.width; ++x) {
         uint8_t v[4] = {0, 0, 0, 255};
-        for (int c = 0; c < l.spp && c < 4; ++c)
-          v[c] = l.bps == 8 ? line[x * l.spp + c]
-                            : static_cast<uint8_t>(reinterpret_cast<const uint16_t*>(line.data())[x * l.spp + c] >> 8);
-        if (l.spp == 4 && l.extra_type == EXTRASAMPLE_ASSOCALPHA && v[3] > 0 && v[3] < 255)
-          for (int c = 0; c < 3; ++c) v[c] = static_cast<uint8_t>(std::min(255, v[c] * 255 / v[3]));
-        uint8_t* p = d + static_cast<size_t>(x) * out_n;
-        p[0] = v[2]; p[1] = v[1]; p[2] = v[0];
-        if (out_n == 4) p[3] = v[3];
+        if (grey) {
+          v[0] = v[1] = v[2] = sample(x, 0);
+        } else if (cmyk) {
+          const int k = 255 - sample(x, 3);
+          for (int c = 0; c < 3; ++c) v[c] = static_cast<uint8_t>(((255 - sample(x, c)) * k + 127) / 255);
+        } else {
+          for (int c = 0; c < 3; ++c) v[c] = sample(x, c);
+          if (n == 4) v[3] = sample(x, 3);
+          if (n == 4 && l.extra_type == EXTRASAMPLE_ASSOCALPHA && v[3] > 0 && v[3] < 255)
+            for (int c = 0; c < 3; ++c) v[c] = static_cast<uint8_t>(std::min(255, v[c] * 255 / v[3]));
+        }
+        uint8_t* p = row.data() + static_cast<size_t>(x) * n;
+        p[0] = v[2];
+        p[1] = v[1];
+        p[2] = v[0];
+        if (n == 4) p[3] = v[3];
       }
     }
+    pic->PutRow(static_cast<int>(y), row.data());
   }
   return Result::Ok();
 }
 
-Result ReadRgba(TIFF* t, const Layout& l, Memory* m, Image* img) {
+// Everything else goes through libtiff's RGBA renderer, a band of rows at
+// a time, in the file's own row order (orientation is applied afterwards).
+Result ReadRgba(TIFF* t, const Layout& l, Memory* m, ReducedPicture* pic) {
   char message[1024];
   if (!TIFFRGBAImageOK(t, message)) return Result(Status::kUnsupported, std::string("TIFF layout: ") + message);
+  TIFFRGBAImage rgba{};
+  if (!TIFFRGBAImageBegin(&rgba, t, 0, message)) return Broken(*m, "layout");
+  rgba.req_orientation = ORIENTATION_TOPLEFT;
+  rgba.orientation = ORIENTATION_TOPLEFT;  // rows as stored
+  const uint32_t band = std::max<uint32_t>(1, std::min<uint32_t>(l.height, (16u << 20) / (4 * l.width + 1)));
   std::vector<uint32_t> raster;
   try {
-    raster.resize(static_cast<size_t>(l.width) * l.height);
+    raster.resize(static_cast<size_t>(l.width) * band);
   } catch (const std::bad_alloc&) {
+    TIFFRGBAImageEnd(&rgba);
     return Result(Status::kMemory, "out of memory");
   }
-  if (!TIFFReadRGBAImageOriented(t, l.width, l.height, raster.data(), ORIENTATION_TOPLEFT, 0))
-    return Broken(*m, "picture data");
-  const int n = img->bpp() / 8;
-  for (uint32_t y = 0; y < l.height; ++y) {
-    uint8_t* d = img->row(static_cast<int>(y));
-    const uint32_t* s = raster.data() + static_cast<size_t>(y) * l.width;
-    for (uint32_t x = 0; x < l.width; ++x, d += n) {
-      d[0] = static_cast<uint8_t>(TIFFGetB(s[x]));
-      d[1] = static_cast<uint8_t>(TIFFGetG(s[x]));
-      d[2] = static_cast<uint8_t>(TIFFGetR(s[x]));
-      if (n == 4) d[3] = static_cast<uint8_t>(TIFFGetA(s[x]));
+  const int n = l.bpp / 8;
+  std::vector<uint8_t> row(static_cast<size_t>(l.width) * n);
+  bool ok = true;
+  for (uint32_t y0 = 0; ok && y0 < l.height; y0 += band) {
+    const uint32_t rows = std::min(band, l.height - y0);
+    rgba.row_offset = static_cast<int>(y0);
+    rgba.col_offset = 0;
+    ok = TIFFRGBAImageGet(&rgba, raster.data(), l.width, rows) != 0;
+    for (uint32_t r = 0; ok && r < rows; ++r) {
+      const int y = static_cast<int>(y0 + r);
+      if (!pic->Wants(y)) continue;
+      const uint32_t* s = raster.data() + static_cast<size_t>(r) * l.width;
+      uint8_t* d = row.data();
+      for (uint32_t x = 0; x < l.width; ++x, d += n) {
+        d[0] = static_cast<uint8_t>(TIFFGetB(s[x]));
+        d[1] = static_cast<uint8_t>(TIFFGetG(s[x]));
+        d[2] = static_cast<uint8_t>(TIFFGetR(s[x]));
+        if (n == 4) d[3] = static_cast<uint8_t>(TIFFGetA(s[x]));
+      }
+      pic->PutRow(y, row.data());
     }
   }
-  return Result::Ok();
+  TIFFRGBAImageEnd(&rgba);
+  return ok ? Result::Ok() : Broken(*m, "picture data");
+}
+
+// Turns a picture decoded in stored order upright as the orientation tag
+// says: 2 to 4 mirror it, 5 to 8 also swap rows and columns (6 is turned a
+// quarter clockwise, 8 a quarter anticlockwise).
+Result Orient(int orientation, Image* img) {
+  ops::Flip flip = ops::Flip::kNone;
+  int angle = 0;
+  switch (orientation) {
+    case ORIENTATION_TOPRIGHT: flip = ops::Flip::kHorizontal; break;
+    case ORIENTATION_BOTRIGHT: angle = 18000; break;
+    case ORIENTATION_BOTLEFT: flip = ops::Flip::kVertical; break;
+    case ORIENTATION_LEFTTOP: flip = ops::Flip::kHorizontal; angle = 9000; break;
+    case ORIENTATION_RIGHTTOP: angle = 27000; break;
+    case ORIENTATION_RIGHTBOT: flip = ops::Flip::kHorizontal; angle = 27000; break;
+    case ORIENTATION_LEFTBOT: angle = 9000; break;
+    default: return Result::Ok();
+  }
+  return ops::RotateImage(*img, img, angle, flip);
 }
 
 }  // namespace
@@ -239,13 +381,14 @@ Result TiffReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info)
   if (l.width == 0 || l.height == 0) return Broken(m, "picture has no size");
   FileInfo i;
   i.format = FileFormat::kTiff;
-  i.width = static_cast<int>(std::min<uint32_t>(l.width, INT32_MAX));
-  i.height = static_cast<int>(std::min<uint32_t>(l.height, INT32_MAX));
+  const bool turned = l.orientation >= ORIENTATION_LEFTTOP;
+  i.width = static_cast<int>(std::min<uint32_t>(turned ? l.height : l.width, INT32_MAX));
+  i.height = static_cast<int>(std::min<uint32_t>(turned ? l.width : l.height, INT32_MAX));
   i.bpp = l.bpp;
   i.gray = l.bpp <= 8 && l.photometric != PHOTOMETRIC_PALETTE;
   i.image_count = count;
-  i.dpi_x = l.dpi_x;
-  i.dpi_y = l.dpi_y;
+  i.dpi_x = turned ? l.dpi_y : l.dpi_x;
+  i.dpi_y = turned ? l.dpi_x : l.dpi_y;
   *info = i;
   return Result::Ok();
 }
@@ -257,12 +400,21 @@ Result TiffLoad(const uint8_t* data, size_t size, const LoadOptions& options, Im
   if (Result r = OpenPage(&m, options.image_index, &t, &count); !r.ok()) return r;
   const Layout l = Describe(t.get());
   if (l.width == 0 || l.height == 0) return Broken(m, "picture has no size");
-  if (l.width > static_cast<uint32_t>(kMaxDimension) || l.height > static_cast<uint32_t>(kMaxDimension))
-    return Result(Status::kMemory, "TIFF picture exceeds the engine's limit");
-  Image img;
-  if (Result r = Image::Create(static_cast<int>(l.width), static_cast<int>(l.height), l.bpp, &img); !r.ok()) return r;
-  if (Result r = l.direct ? ReadDirect(t.get(), l, &m, &img) : ReadRgba(t.get(), l, &m, &img); !r.ok()) return r;
-  img.set_dpi(l.dpi_x, l.dpi_y);
+  if (Result r = CheckPictureSize(l.width, l.height, "TIFF"); !r.ok()) return r;
+  // The bound applies to the upright picture; a quarter turn swaps sides.
+  const bool turned = l.orientation >= ORIENTATION_LEFTTOP;
+  LoadOptions stored = options;
+  if (turned) std::swap(stored.max_width, stored.max_height);
+  ReducedPicture pic;
+  if (Result r = pic.Start(static_cast<int>(l.width), static_cast<int>(l.height), l.bpp,
+                           ReducedPicture::Factor(l.width, l.height, stored));
+      !r.ok())
+    return r;
+  if (Result r = l.direct ? ReadDirect(t.get(), l, &m, &pic) : ReadRgba(t.get(), l, &m, &pic); !r.ok()) return r;
+  Image img = pic.Finish();
+  SetPalette(t.get(), l, &img);
+  if (Result r = Orient(l.orientation, &img); !r.ok()) return r;
+  img.set_dpi(turned ? l.dpi_y : l.dpi_x, turned ? l.dpi_x : l.dpi_y);
   char* text = nullptr;
   if (TIFFGetField(t.get(), TIFFTAG_IMAGEDESCRIPTION, &text) && text) img.set_comment(text);
   *out = std::move(img);
