@@ -1,7 +1,8 @@
-// libFuzzer target: the JPEG 2000 reader's header walk and full decode on memory.
+// libFuzzer target: the JPEG 2000 reader's header walk and full decode on memory, and a bounded load.
 #include <cstddef>
 #include <cstdint>
 
+#include "imaging/codecs/codec.h"
 #include "imaging/codecs/internal/format_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -14,5 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)codec.load(data, size, options, &img);
   options.image_index = 1;
   (void)codec.load(data, size, options, &img);
+  LoadOptions bounded;  // through the dispatcher, with its final fit
+  bounded.max_width = bounded.max_height = 160;
+  (void)LoadMemory(data, size, bounded, &img);
   return 0;
 }

@@ -680,3 +680,74 @@ TEST(FpxCodec, DamagedStreamsInASoundCompoundFileFailCleanly) {
 
 }  // namespace
 }  // namespace imaging::codecs::internal
+
+namespace imaging::codecs::internal {
+namespace {
+
+// The grey value of pixel (x, y) in the single-band files below.
+uint8_t BandValue(int x, int y) { return static_cast<uint8_t>((x * 3 + y * 5) & 255); }
+
+// A FlashPix file of one monochrome band, built through libgsf with known
+// pixel content (no independent FlashPix reader exists on Debian): tiles
+// uncompressed (full and cut at the edges) or JPEG-coded in grey, the
+// colour property marked uncalibrated as cameras write it.
+TEST(FpxCodec, SingleMonochromeBandReadsItsKnownContent) {
+  const int w = 130, h = 70;
+  for (bool jpeg : {false, true}) {
+    SCOPED_TRACE(jpeg ? "jpeg tiles" : "uncompressed tiles");
+    HandLevel level{uint32_t(w), uint32_t(h), 1, {}, {}};
+    tjhandle tj = tjInitCompress();
+    for (int ty = 0; ty < h; ty += 64)
+      for (int tx = 0; tx < w; tx += 64) {
+        const int vw = std::min(64, w - tx), vh = std::min(64, h - ty);
+        const bool cut = !jpeg && (vw < 64 || vh < 64) && ((tx + ty) / 64) % 2 == 0;
+        const int pw = cut ? vw : 64, ph = cut ? vh : 64;
+        std::vector<uint8_t> tile(static_cast<size_t>(pw) * ph);
+        for (int y = 0; y < ph; ++y)
+          for (int x = 0; x < pw; ++x) tile[static_cast<size_t>(y) * pw + x] = BandValue(tx + x, ty + y);
+        const uint32_t offset = uint32_t(level.data.size());
+        if (jpeg) {
+          unsigned char* out = nullptr;
+          unsigned long size = 0;
+          ASSERT_EQ(tjCompress2(tj, tile.data(), 64, 64, 64, TJPF_GRAY, &out, &size, TJSAMP_GRAY, 100, 0), 0);
+          level.data.insert(level.data.end(), out, out + size);
+          tjFree(out);
+          level.tiles.push_back({offset, uint32_t(size), kTileJpeg, 0});
+        } else {
+          level.data.insert(level.data.end(), tile.begin(), tile.end());
+          level.tiles.push_back({offset, uint32_t(tile.size()), kTileUncompressed, 0});
+        }
+      }
+    tjDestroy(tj);
+    PropertySetWriter w_contents;
+    w_contents.AddUi4(kPidLevelCount, 1);
+    w_contents.AddUi4(PidLevel(0, kLevelWidth), level.width);
+    w_contents.AddUi4(PidLevel(0, kLevelHeight), level.height);
+    std::vector<uint8_t> colour;
+    PutLe32(&colour, 1);
+    PutLe32(&colour, 0x80000000u | (kColourSpaceMono << 16));
+    w_contents.AddBlob(PidLevel(0, kLevelColour), colour);
+    const std::vector<uint8_t> bytes = HandMadeFpx({level}, w_contents.Build(kFpxImageContentsFmtid));
+    FileInfo info;
+    ASSERT_TRUE(FpxCodec().read_info(bytes.data(), bytes.size(), 0, &info).ok());
+    EXPECT_EQ(info.bpp, 8);
+    EXPECT_TRUE(info.gray);
+    Image back;
+    const Result r = LoadMemory(bytes.data(), bytes.size(), {}, &back);
+    ASSERT_TRUE(r.ok()) << r.message();
+    ASSERT_EQ(back.width(), w);
+    ASSERT_EQ(back.height(), h);
+    EXPECT_TRUE(back.gray());
+    int worst = 0;
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        const uint32_t p = back.PixelRgb(x, y);
+        ASSERT_EQ(p & 0xFF, (p >> 8) & 0xFF);
+        worst = std::max(worst, std::abs(int(p & 0xFF) - int(BandValue(x, y))));
+      }
+    EXPECT_LE(worst, jpeg ? 3 : 0);
+  }
+}
+
+}  // namespace
+}  // namespace imaging::codecs::internal

@@ -12,7 +12,9 @@
 
 #include "imaging/codecs/internal/format_codec.h"
 #include "imaging/codecs/jpeg_internal.h"
+#include "imaging/testing/awkward_files.h"
 #include "imaging/testing/codec_test_support.h"
+#include "imaging/testing/reference_reader.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -508,6 +510,48 @@ TEST(JpegCodec, SavesThroughTheDispatcherAndFailedSavesKeepTheOldFile) {
 
   // A write that fails half-way (a full disk) keeps the file that was there.
   imaging::testing::ExpectFailedSaveKeepsExistingFile(Picture(1200, 800, 24, 9), SaveType::kJpeg, "pic.jpg");
+}
+
+}  // namespace
+}  // namespace imaging::codecs::internal
+
+namespace imaging::codecs::internal {
+namespace {
+
+using namespace imaging::testing;
+
+// Broken EXIF and Photoshop blocks of every kind: the picture loads, full
+// as ImageMagick decodes it, bounded (the 1/8 decoder included) exactly as
+// the same file without the broken block.
+TEST(JpegCodec, DamagedMetadataBlocksAreIgnoredLikeAnIndependentReader) {
+  const Image picture = imaging::testing::GradientPicture(640, 480, 24, 3);
+  SaveOptions so;
+  so.type = SaveType::kJpeg;
+  so.jpeg_quality = 90;
+  const std::string clean_path = TempPath("clean.jpg");
+  ASSERT_TRUE(Save(picture, clean_path, so).ok());
+  const std::vector<uint8_t> clean = ReadFile(clean_path);
+  LoadOptions bounded;
+  bounded.max_width = bounded.max_height = 80;
+  Image clean_small;
+  ASSERT_TRUE(Load(clean_path, bounded, &clean_small).ok());
+  for (JpegDamage damage : kAllJpegDamage) {
+    SCOPED_TRACE(static_cast<int>(damage));
+    const std::string path = TempPath("damaged.jpg");
+    ASSERT_TRUE(WriteFile(path, WithDamagedMetadata(clean, damage)));
+    FileInfo info;
+    ASSERT_TRUE(ReadInfo(path, 0, &info).ok());
+    EXPECT_EQ(info.width, 640);
+    Image ours, theirs, small;
+    const Result r = Load(path, {}, &ours);
+    ASSERT_TRUE(r.ok()) << r.message();
+    ASSERT_TRUE(ReferenceDecode(path, &theirs));
+    ExpectSameColours(ours, theirs, 1);
+    ASSERT_TRUE(Load(path, bounded, &small).ok());
+    ExpectSamePixels(small, clean_small);
+    std::remove(path.c_str());
+  }
+  std::remove(clean_path.c_str());
 }
 
 }  // namespace

@@ -7,7 +7,9 @@
 
 #include "imaging/codecs/codec.h"
 #include "imaging/codecs/internal/format_codec.h"
+#include "imaging/testing/awkward_files.h"
 #include "imaging/testing/codec_test_support.h"
+#include "imaging/testing/reference_reader.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -207,6 +209,33 @@ TEST(PcxCodec, MalformedFilesGiveErrorCodes) {
 
 TEST(PcxCodec, FailedSaveLeavesExistingFileUntouched) {
   ExpectFailedSaveKeepsExistingFile(RunBytePicture(512, 512, 24, 10), SaveType::kPcx, "keep.pcx");
+}
+
+}  // namespace
+}  // namespace imaging::codecs::internal
+
+namespace imaging::codecs::internal {
+namespace {
+
+// 16 colours as four 1-bit planes (EGA) from several PCX versions, odd
+// widths, runs crossing plane lines: the colours must be ImageMagick's.
+TEST(PcxCodec, EgaPlanesDecodeLikeAnIndependentReader) {
+  for (int version : {2, 3, 5})
+    for (int w : {1, 19, 64}) {
+      SCOPED_TRACE(::testing::Message() << "version " << version << " width " << w);
+      const int h = 7;
+      std::vector<uint8_t> indices(static_cast<size_t>(w) * h);
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) indices[static_cast<size_t>(y) * w + x] = uint8_t(x < 20 ? (x + 3 * y) % 16 : y);
+      const std::string path = TempPath("ega.pcx");
+      ASSERT_TRUE(WriteFile(path, EgaPcx(w, h, indices, version)));
+      Image ours, theirs;
+      ASSERT_TRUE(Load(path, {}, &ours).ok());
+      EXPECT_EQ(ours.bpp(), 4);
+      ASSERT_TRUE(ReferenceDecode(path, &theirs));
+      ExpectSameColours(ours, theirs, 0);
+      std::remove(path.c_str());
+    }
 }
 
 }  // namespace

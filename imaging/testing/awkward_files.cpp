@@ -182,4 +182,112 @@ std::vector<uint8_t> GifFile(int width, int height, const std::vector<uint8_t>& 
   return b;
 }
 
+std::vector<uint8_t> EgaPcx(int width, int height, const std::vector<uint8_t>& indices, int version) {
+  size_t bpl = (static_cast<size_t>(width) + 7) / 8;
+  bpl += bpl & 1;
+  std::vector<uint8_t> b(128, 0);
+  b[0] = 0x0A;
+  b[1] = static_cast<uint8_t>(version);
+  b[2] = 1;
+  b[3] = 1;
+  b[8] = static_cast<uint8_t>((width - 1) & 0xFF);
+  b[9] = static_cast<uint8_t>((width - 1) >> 8);
+  b[10] = static_cast<uint8_t>((height - 1) & 0xFF);
+  b[11] = static_cast<uint8_t>((height - 1) >> 8);
+  b[12] = b[14] = 72;
+  for (int i = 0; i < 16; ++i) {
+    b[16 + 3 * i] = static_cast<uint8_t>(i * 16);
+    b[17 + 3 * i] = static_cast<uint8_t>(255 - i * 8);
+    b[18 + 3 * i] = static_cast<uint8_t>(i * 53);
+  }
+  b[65] = 4;
+  b[66] = static_cast<uint8_t>(bpl & 0xFF);
+  b[67] = static_cast<uint8_t>(bpl >> 8);
+  b[68] = 1;
+  // All plane lines of the picture end to end, then coded in one go, so
+  // runs cross from plane to plane and from row to row.
+  std::vector<uint8_t> raw;
+  for (int y = 0; y < height; ++y)
+    for (int k = 0; k < 4; ++k) {
+      std::vector<uint8_t> line(bpl, 0);
+      for (int x = 0; x < width; ++x)
+        if ((indices[static_cast<size_t>(y) * width + x] >> k) & 1) line[x >> 3] |= static_cast<uint8_t>(0x80 >> (x & 7));
+      raw.insert(raw.end(), line.begin(), line.end());
+    }
+  for (size_t i = 0; i < raw.size();) {
+    size_t run = 1;
+    while (i + run < raw.size() && run < 63 && raw[i + run] == raw[i]) ++run;
+    if (run > 1 || raw[i] >= 0xC0) b.push_back(static_cast<uint8_t>(0xC0 | run));
+    b.push_back(raw[i]);
+    i += run;
+  }
+  return b;
+}
+
+namespace {
+
+void Segment(std::vector<uint8_t>* out, uint8_t marker, const std::vector<uint8_t>& payload) {
+  out->push_back(0xFF);
+  out->push_back(marker);
+  const size_t n = payload.size() + 2;
+  out->push_back(static_cast<uint8_t>(n >> 8));
+  out->push_back(static_cast<uint8_t>(n & 0xFF));
+  out->insert(out->end(), payload.begin(), payload.end());
+}
+
+std::vector<uint8_t> Bytes(const char* text, size_t n) { return std::vector<uint8_t>(text, text + n); }
+
+void Append(std::vector<uint8_t>* out, const std::vector<uint8_t>& more) { out->insert(out->end(), more.begin(), more.end()); }
+
+}  // namespace
+
+std::vector<uint8_t> WithDamagedMetadata(const std::vector<uint8_t>& jpeg, JpegDamage damage) {
+  std::vector<uint8_t> block;
+  const std::vector<uint8_t> exif = Bytes("Exif\0\0", 6);
+  switch (damage) {
+    case JpegDamage::kExifBadIfdOffset: {
+      std::vector<uint8_t> p = exif;
+      Append(&p, {'I', 'I', 42, 0, 0x00, 0xFF, 0xFF, 0xFF});
+      p.resize(p.size() + 20, 0);
+      Segment(&block, 0xE1, p);
+      break;
+    }
+    case JpegDamage::kExifEntriesOutside: {
+      std::vector<uint8_t> p = exif;
+      Append(&p, {'I', 'I', 42, 0, 8, 0, 0, 0, 200, 0});  // 200 entries declared, 6 present
+      for (int i = 0; i < 3; ++i) {
+        Append(&p, {0x12, 0x01, 3, 0, 1, 0, 0, 0, 6, 0, 0, 0});                    // orientation
+        Append(&p, {0x69, 0x87, 4, 0, 1, 0, 0, 0, 0xF0, 0xFF, 0xFF, 0xFF});       // EXIF directory far away
+      }
+      Segment(&block, 0xE1, p);
+      break;
+    }
+    case JpegDamage::kExifGarbage: {
+      std::vector<uint8_t> p = exif;
+      for (int i = 0; i < 700; ++i) p.push_back(static_cast<uint8_t>(i * 31 + 7));
+      for (uint8_t& c : p) if (c == 0xFF) c = 0xFE;
+      Segment(&block, 0xE1, p);
+      break;
+    }
+    case JpegDamage::kExifLengthTooShort: {
+      block = {0xFF, 0xE1, 0x00, 0x0A};
+      Append(&block, exif);
+      Append(&block, {'I', 'I', 42, 0, 8, 0, 0, 0});
+      for (int i = 0; i < 30; ++i) Append(&block, {1, 2});
+      break;
+    }
+    case JpegDamage::kPhotoshopBadLength: {
+      std::vector<uint8_t> p = Bytes("Photoshop 3.0\0" "8BIM\x04\x04\0\0\x7F\xFF\xFF\xFFjunk", 14 + 16);
+      Segment(&block, 0xED, p);
+      break;
+    }
+    case JpegDamage::kPhotoshopCut: Segment(&block, 0xED, Bytes("Photoshop 3.0\0" "8B", 16)); break;
+    case JpegDamage::kSegmentLengthBelowTwo: block = {0xFF, 0xED, 0x00, 0x01}; break;
+  }
+  std::vector<uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
+  Append(&out, block);
+  out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+  return out;
+}
+
 }  // namespace imaging::testing

@@ -53,4 +53,28 @@ std::vector<uint8_t> GifLzw(const std::vector<uint8_t>& indices, int m, int max_
 std::vector<uint8_t> GifFile(int width, int height, const std::vector<uint8_t>& indices, int table_bits, int m,
                              bool interlace = false);
 
+// EgaPcx() is a 16-colour PCX file in the EGA layout: four 1-bit planes
+// (plane k holds bit k of each index), a header palette of 16 entries
+// (entry i = i*16, 255-i*8, i*53), PCX `version`, run-length coded with
+// runs that go on from one plane line into the next.
+std::vector<uint8_t> EgaPcx(int width, int height, const std::vector<uint8_t>& indices, int version = 5);
+
+// Damaged metadata a JPEG file may carry, inserted after its SOI marker.
+enum class JpegDamage {
+  kExifBadIfdOffset,     // EXIF whose first directory lies far past its end
+  kExifEntriesOutside,   // EXIF entries pointing outside the block
+  kExifGarbage,          // "Exif" followed by bytes that are no TIFF header
+  kExifLengthTooShort,   // an EXIF segment whose length stops inside it
+  kPhotoshopBadLength,   // APP13 "Photoshop 3.0" resource claiming 2 GB
+  kPhotoshopCut,         // APP13 cut inside its first resource header
+  kSegmentLengthBelowTwo,// an APP13 marker with a length of 1
+};
+inline constexpr JpegDamage kAllJpegDamage[] = {
+    JpegDamage::kExifBadIfdOffset,  JpegDamage::kExifEntriesOutside, JpegDamage::kExifGarbage,
+    JpegDamage::kExifLengthTooShort, JpegDamage::kPhotoshopBadLength, JpegDamage::kPhotoshopCut,
+    JpegDamage::kSegmentLengthBelowTwo};
+
+// WithDamagedMetadata() is `jpeg` with the damaged block inserted.
+std::vector<uint8_t> WithDamagedMetadata(const std::vector<uint8_t>& jpeg, JpegDamage damage);
+
 }  // namespace imaging::testing
