@@ -4,6 +4,7 @@
 
 #include "imaging/codecs/codec.h"
 #include "imaging/codecs/internal/format_codec.h"
+#include "fuzz/fuzz_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace imaging::codecs;
@@ -11,9 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   FileInfo info;
   (void)codec.read_info(data, size, 0, &info);
   imaging::Image img;
-  (void)codec.load(data, size, LoadOptions{}, &img);
-  LoadOptions bounded;  // through the dispatcher, with its final fit
-  bounded.max_width = bounded.max_height = 160;
-  (void)LoadMemory(data, size, bounded, &img);
+  if (fuzz::FullLoadWanted(codec, data, size)) (void)codec.load(data, size, LoadOptions{}, &img);
+  fuzz::BoundedLoad(data, size);
   return 0;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "imaging/codecs/internal/format_codec.h"
+#include "fuzz/fuzz_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace imaging::codecs;
@@ -14,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)codec.read_info(data, size, 0, &info);
   imaging::Image img;
   LoadOptions options;
-  (void)codec.load(data, size, options, &img);
+  if (fuzz::FullLoadWanted(codec, data, size)) (void)codec.load(data, size, options, &img);
   options.max_width = options.max_height = 32;
   (void)codec.load(data, size, options, &img);
   return 0;

@@ -4,6 +4,7 @@
 
 #include "imaging/codecs/codec.h"
 #include "imaging/codecs/internal/format_codec.h"
+#include "fuzz/fuzz_limits.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace imaging::codecs;
@@ -12,11 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   (void)codec.read_info(data, size, 0, &info);
   imaging::Image img;
   LoadOptions options;
-  (void)codec.load(data, size, options, &img);
+  if (fuzz::FullLoadWanted(codec, data, size, options.image_index)) (void)codec.load(data, size, options, &img);
   options.image_index = 1;
-  (void)codec.load(data, size, options, &img);
-  LoadOptions bounded;  // through the dispatcher, with its final fit
-  bounded.max_width = bounded.max_height = 160;
-  (void)LoadMemory(data, size, bounded, &img);
+  if (fuzz::FullLoadWanted(codec, data, size, options.image_index)) (void)codec.load(data, size, options, &img);
+  fuzz::BoundedLoad(data, size);
   return 0;
 }

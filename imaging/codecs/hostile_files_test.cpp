@@ -95,11 +95,10 @@ uint32_t Crc32(const uint8_t* p, size_t n) {
   return ~c;
 }
 
-// Headers of every raster format claiming 20000 x 20000 pixels (sides
-// within the limit, the area beyond it) over a few bytes of data.
-std::vector<std::pair<std::string, std::vector<uint8_t>>> OversizedFiles() {
+// Headers of every raster format claiming n x n pixels over a few bytes
+// of data.
+std::vector<std::pair<std::string, std::vector<uint8_t>>> OversizedFiles(uint32_t n = 20000) {
   std::vector<std::pair<std::string, std::vector<uint8_t>>> files;
-  const uint32_t n = 20000;
   {  // BMP, 8 bpp RLE ending at once
     std::vector<uint8_t> b = {'B', 'M'};
     PutLe32(&b, 54 + 1024 + 2);
@@ -199,7 +198,7 @@ std::vector<std::pair<std::string, std::vector<uint8_t>>> OversizedFiles() {
 // with the memory status, bounded or not, before allocating for it; type
 // detection still describes it from the header alone.
 TEST(HostileFiles, EveryFormatRefusesPicturesBeyondTheSizeLimit) {
-  for (const auto& [name, bytes] : OversizedFiles()) {
+  for (const auto& [name, bytes] : OversizedFiles(20000)) {  // 400 megapixels
     SCOPED_TRACE(name);
     const std::string path = TempPath(name);
     ASSERT_TRUE(WriteFile(path, bytes));
@@ -217,6 +216,34 @@ TEST(HostileFiles, EveryFormatRefusesPicturesBeyondTheSizeLimit) {
     const Result small = Load(path, bounded, &img);
     EXPECT_EQ(small.code(), Status::kMemory) << small.message();
     EXPECT_TRUE(img.empty());
+    EXPECT_LT(PeakRssKb() - before, 32 * 1024);
+    std::remove(path.c_str());
+  }
+}
+
+// Within the limit (144 megapixels) the same tiny files are refused as too
+// short for their pictures before anything is allocated, except two that
+// are whole: the RLE BMP, whose end-of-bitmap code rightly ends it at once,
+// and the GIF, a 1 x 1 picture on a big screen.  Their bounded loads
+// succeed without holding the full picture.
+TEST(HostileFiles, TinyFilesClaimingBigPicturesCostLittle) {
+  for (const auto& [name, bytes] : OversizedFiles(12000)) {
+    if (name == "big.jpg") continue;  // a JPEG's cost is bounded by its DCT scaling instead
+    SCOPED_TRACE(name);
+    const std::string path = TempPath(name);
+    ASSERT_TRUE(WriteFile(path, bytes));
+    const long before = PeakRssKb();
+    Image img;
+    LoadOptions bounded;
+    bounded.max_width = bounded.max_height = 160;
+    const Result small = Load(path, bounded, &img);
+    if (name == "big.bmp" || name == "big.gif") {
+      ASSERT_TRUE(small.ok()) << small.message();
+      EXPECT_EQ(img.width(), 160);
+    } else {
+      EXPECT_EQ(small.code(), Status::kBroken) << small.message();
+      EXPECT_EQ(Load(path, LoadOptions{}, &img).code(), Status::kBroken);
+    }
     EXPECT_LT(PeakRssKb() - before, 32 * 1024);
     std::remove(path.c_str());
   }

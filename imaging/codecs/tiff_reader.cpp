@@ -370,6 +370,40 @@ Result Orient(int orientation, Image* img) {
   return ops::RotateImage(*img, img, angle, flip);
 }
 
+// The most bytes one byte of data can decode to, per compression; 0 when
+// no bound is known.  LZW codes of 9 bits yield at most 4096 bytes each;
+// deflate inflates at most 1032 to 1; a JPEG 8 x 8 block takes at least
+// two bits; a CCITT row takes at least one bit (a blank G4 row), so a
+// byte holds at most eight rows.
+uint64_t MostBytesPerByte(uint16_t compression, uint64_t row_bytes) {
+  switch (compression) {
+    case COMPRESSION_NONE: return 1;
+    case COMPRESSION_PACKBITS: return 64;
+    case COMPRESSION_LZW: return 4096 * 8 / 9 + 1;
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_ADOBE_DEFLATE: return 1032;
+    case COMPRESSION_JPEG: return 1024;
+    case COMPRESSION_CCITTRLE:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4: return 8 * row_bytes;
+    default: return 0;
+  }
+}
+
+// False when the strips or tiles present in the file cannot possibly
+// decode to the picture's size: a small file claiming a big picture is
+// refused before anything is allocated for it.
+bool DataCanHold(TIFF* t, const Layout& l, size_t file_size) {
+  const uint64_t row_bytes = (uint64_t{l.width} * l.spp * l.bps + 7) / 8;
+  const uint64_t ratio = MostBytesPerByte(l.compression, row_bytes);
+  if (ratio == 0) return true;
+  const uint32_t pieces = TIFFIsTiled(t) ? TIFFNumberOfTiles(t) : TIFFNumberOfStrips(t);
+  uint64_t stored = 0;
+  for (uint32_t i = 0; i < pieces && stored < file_size; ++i) stored += TIFFGetStrileByteCount(t, i);
+  stored = std::min<uint64_t>(stored, file_size);
+  return stored * ratio + 65536 >= row_bytes * l.height;
+}
+
 }  // namespace
 
 Result TiffReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
@@ -401,6 +435,8 @@ Result TiffLoad(const uint8_t* data, size_t size, const LoadOptions& options, Im
   const Layout l = Describe(t.get());
   if (l.width == 0 || l.height == 0) return Broken(m, "picture has no size");
   if (Result r = CheckPictureSize(l.width, l.height, "TIFF"); !r.ok()) return r;
+  if (!DataCanHold(t.get(), l, size))
+    return Result(Status::kBroken, "TIFF picture data is too short for the picture size");
   // The bound applies to the upright picture; a quarter turn swaps sides.
   const bool turned = l.orientation >= ORIENTATION_LEFTTOP;
   LoadOptions stored = options;
