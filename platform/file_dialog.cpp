@@ -5,9 +5,27 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
 
 namespace platform {
 namespace {
+
+// Folders and files the user may run.  (QDir::Executable cannot say this:
+// the file model takes permission flags as an exact set.)
+class ExecutablesOnly : public QSortFilterProxyModel {
+ public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    const auto* files = qobject_cast<const QFileSystemModel*>(sourceModel());
+    if (files == nullptr) return true;
+    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+    return info.isDir() || (info.isFile() && info.isExecutable());
+  }
+};
 
 class QtFileDialog : public FileDialog {
  public:
@@ -26,7 +44,7 @@ class QtFileDialog : public FileDialog {
     if (!request.file_name.isEmpty()) dialog.selectFile(request.file_name);
     if (request.executables_only && !request.save) {
       dialog.setOption(QFileDialog::DontUseNativeDialog);
-      dialog.setFilter(QDir::AllDirs | QDir::Files | QDir::Executable | QDir::NoDotAndDotDot);
+      dialog.setProxyModel(new ExecutablesOnly(&dialog));
     }
 
     FileDialogAnswer answer;
