@@ -51,10 +51,13 @@ VectorFormat DetectVectorFormat(const uint8_t* data, size_t size) {
     if ((type == 1 || type == 2) && words == 9 && (version == 0x0100 || version == 0x0300)) return VectorFormat::kWmf;
   }
   const std::string_view head = Head(data, size, 1024);
-  if (head.substr(0, 13) == "ISO-10303-21;") return VectorFormat::kSxfP21;
-  if (head.substr(0, 9) == "/**/SXF" || head.find("SXF_FEATURE") != std::string_view::npos ||
-      head.substr(0, 4) == "/*SX")
-    return VectorFormat::kSxfSfc;
+  if (head.substr(0, 13) == "ISO-10303-21;") {
+    // Feature comment files carry their features in "/*SXF" comments.
+    const std::string_view more = Head(data, size, 8192);
+    return more.find("/*SXF") != std::string_view::npos || more.find("feature_mode") != std::string_view::npos
+               ? VectorFormat::kSxfSfc
+               : VectorFormat::kSxfP21;
+  }
   if (IsDxf(head)) return VectorFormat::kDxf;
   if (head.substr(0, 1) == "<" && head.find("<svg") != std::string_view::npos) return VectorFormat::kSvg;
   return VectorFormat::kUnknown;

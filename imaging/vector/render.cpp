@@ -163,7 +163,8 @@ class ItemPainter {
       pen.setStyle(ToQtStyle(s.pen.style));
       const double device_width = s.pen.width * t.LengthScale() * scale_;
       if (device_width <= 1.0) {
-        pen.setWidthF(device_width <= 0 ? 1.0 : device_width);
+        // Lines are never thinner than one pixel.
+        pen.setWidthF(1.0);
         pen.setCosmetic(true);
       } else {
         pen.setWidthF(s.pen.width);
