@@ -21,22 +21,6 @@ using internal::GdiPlayer;
 
 constexpr uint32_t kEmfSignature = 0x464D4520u;  // " EMF"
 
-Color ColorRef(uint32_t c) {
-  return {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>((c >> 8) & 0xFF), static_cast<uint8_t>((c >> 16) & 0xFF),
-          255};
-}
-
-LineStyle PenStyle(uint32_t style) {
-  switch (style & 0x0F) {
-    case 1: return LineStyle::kDash;
-    case 2: return LineStyle::kDot;
-    case 3: return LineStyle::kDashDot;
-    case 4: return LineStyle::kDashDotDot;
-    case 5: return LineStyle::kNone;
-    default: return LineStyle::kSolid;
-  }
-}
-
 Rect ReadBox(ByteReader& r) {
   const double l = r.I32(), t = r.I32(), ri = r.I32(), b = r.I32();
   return GdiPlayer::Box(l, t, ri, b);
@@ -213,7 +197,7 @@ Result EmfPlayer::Record(uint32_t type, ByteReader& r) {
     case 12: { const Point p = ReadPoint(r, false); gdi_.SetViewportOrg(p); break; }
     case 15: {
       const Point p = ReadPoint(r, false);
-      const Color c = ColorRef(r.U32());
+      const Color c = internal::GdiColor(r.U32());
       if (!r.ok()) return broken();
       Path path;
       path.AddRect({p.x, p.y, 1, 1});
@@ -223,8 +207,8 @@ Result EmfPlayer::Record(uint32_t type, ByteReader& r) {
     case 18: gdi_.SetBkMode(static_cast<int>(r.U32())); break;
     case 19: gdi_.SetPolyFillMode(static_cast<int>(r.U32())); break;
     case 22: gdi_.SetTextAlign(r.U32()); break;
-    case 24: gdi_.SetTextColor(ColorRef(r.U32())); break;
-    case 25: gdi_.SetBkColor(ColorRef(r.U32())); break;
+    case 24: gdi_.SetTextColor(internal::GdiColor(r.U32())); break;
+    case 25: gdi_.SetBkColor(internal::GdiColor(r.U32())); break;
     case 27: { const Point p = ReadPoint(r, false); if (r.ok()) gdi_.MoveTo(p); break; }
     case 29: { const Rect b = ReadBox(r); if (r.ok()) return gdi_.ExcludeClipRect(b); break; }
     case 30: { const Rect b = ReadBox(r); if (r.ok()) return gdi_.IntersectClipRect(b); break; }
@@ -257,29 +241,29 @@ Result EmfPlayer::Record(uint32_t type, ByteReader& r) {
       const uint32_t index = r.U32(), style = r.U32();
       const double width = r.I32();
       r.Skip(4);
-      const Color c = ColorRef(r.U32());
+      const Color c = internal::GdiColor(r.U32());
       if (!r.ok()) return broken();
       GdiObject o;
       o.kind = GdiObject::Kind::kPen;
-      o.pen = {PenStyle(style), c, std::fabs(width)};
+      o.pen = {internal::GdiPenStyle(style), c, std::fabs(width)};
       return gdi_.CreateObject(std::move(o), static_cast<int>(index & 0xFFFF));
     }
     case 95: {  // EXTCREATEPEN
       const uint32_t index = r.U32();
       r.Skip(16);
       const uint32_t style = r.U32(), width = r.U32(), brush_style = r.U32();
-      const Color c = ColorRef(r.U32());
+      const Color c = internal::GdiColor(r.U32());
       if (!r.ok()) return broken();
       GdiObject o;
       o.kind = GdiObject::Kind::kPen;
       // Cosmetic pens (type bits 0) are one pixel whatever the width says.
       const bool geometric = (style & 0x00010000u) != 0;
-      o.pen = {brush_style == 1 ? LineStyle::kNone : PenStyle(style), c, geometric ? static_cast<double>(width) : 0};
+      o.pen = {brush_style == 1 ? LineStyle::kNone : internal::GdiPenStyle(style), c, geometric ? static_cast<double>(width) : 0};
       return gdi_.CreateObject(std::move(o), static_cast<int>(index & 0xFFFF));
     }
     case 39: {  // CREATEBRUSHINDIRECT
       const uint32_t index = r.U32(), style = r.U32();
-      const Color c = ColorRef(r.U32());
+      const Color c = internal::GdiColor(r.U32());
       if (!r.ok()) return broken();
       GdiObject o;
       o.kind = GdiObject::Kind::kBrush;

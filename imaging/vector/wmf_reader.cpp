@@ -22,22 +22,6 @@ using internal::GdiPlayer;
 
 constexpr uint32_t kPlaceableKey = 0x9AC6CDD7u;
 
-Color ColorRef(uint32_t c) {
-  return {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>((c >> 8) & 0xFF), static_cast<uint8_t>((c >> 16) & 0xFF),
-          255};
-}
-
-LineStyle PenStyle(uint16_t style) {
-  switch (style & 0x0F) {
-    case 1: return LineStyle::kDash;
-    case 2: return LineStyle::kDot;
-    case 3: return LineStyle::kDashDot;
-    case 4: return LineStyle::kDashDotDot;
-    case 5: return LineStyle::kNone;
-    default: return LineStyle::kSolid;
-  }
-}
-
 // Rectangle stored as bottom, right, top, left (reverse order).
 Rect ReverseRect(ByteReader& r) {
   const double b = r.I16(), ri = r.I16(), t = r.I16(), l = r.I16();
@@ -129,11 +113,11 @@ Result WmfPlayer::Blit(uint16_t function, ByteReader& r, size_t words) {
 
 Result WmfPlayer::Record(uint16_t function, ByteReader& r, size_t words) {
   switch (function) {
-    case 0x0201: gdi_.SetBkColor(ColorRef(r.U32())); break;
+    case 0x0201: gdi_.SetBkColor(internal::GdiColor(r.U32())); break;
     case 0x0102: gdi_.SetBkMode(r.U16()); break;
     case 0x0103: gdi_.SetMapMode(r.U16()); break;
     case 0x0106: gdi_.SetPolyFillMode(r.U16()); break;
-    case 0x0209: gdi_.SetTextColor(ColorRef(r.U32())); break;
+    case 0x0209: gdi_.SetTextColor(internal::GdiColor(r.U32())); break;
     case 0x012E: gdi_.SetTextAlign(r.U16()); break;
     case 0x020B: { const double y = r.I16(), x = r.I16(); gdi_.SetWindowOrg({x, y}); break; }
     case 0x020C: { const double y = r.I16(), x = r.I16(); gdi_.SetWindowExt({x, y}); break; }
@@ -189,7 +173,7 @@ Result WmfPlayer::Record(uint16_t function, ByteReader& r, size_t words) {
       return gdi_.PolyPolygon(all);
     }
     case 0x041F: {  // SETPIXEL
-      const Color c = ColorRef(r.U32());
+      const Color c = internal::GdiColor(r.U32());
       const double y = r.I16(), x = r.I16();
       if (!r.ok()) break;
       Path p;
@@ -249,7 +233,7 @@ Result WmfPlayer::Record(uint16_t function, ByteReader& r, size_t words) {
       const uint16_t style = r.U16();
       const double width = r.I16();
       r.Skip(2);
-      o.pen = {PenStyle(style), ColorRef(r.U32()), std::fabs(width)};
+      o.pen = {internal::GdiPenStyle(style), internal::GdiColor(r.U32()), std::fabs(width)};
       if (!r.ok()) break;
       return gdi_.CreateObject(std::move(o), -1);
     }
@@ -257,7 +241,7 @@ Result WmfPlayer::Record(uint16_t function, ByteReader& r, size_t words) {
       GdiObject o;
       o.kind = GdiObject::Kind::kBrush;
       const uint16_t style = r.U16();
-      o.brush = {style == 1, ColorRef(r.U32())};
+      o.brush = {style == 1, internal::GdiColor(r.U32())};
       return gdi_.CreateObject(std::move(o), -1);
     }
     case 0x0142: case 0x01F9: {  // DIBCREATEPATTERNBRUSH, CREATEPATTERNBRUSH

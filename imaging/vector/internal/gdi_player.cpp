@@ -42,6 +42,22 @@ Rect DeviceBox(const Transform& t, const Rect& r) {
 
 }  // namespace
 
+Color GdiColor(uint32_t c) {
+  return {static_cast<uint8_t>(c & 0xFF), static_cast<uint8_t>((c >> 8) & 0xFF), static_cast<uint8_t>((c >> 16) & 0xFF),
+          255};
+}
+
+LineStyle GdiPenStyle(uint32_t style) {
+  switch (style & 0x0F) {
+    case 1: return LineStyle::kDash;
+    case 2: return LineStyle::kDot;
+    case 3: return LineStyle::kDashDot;
+    case 4: return LineStyle::kDashDotDot;
+    case 5: return LineStyle::kNone;
+    default: return LineStyle::kSolid;
+  }
+}
+
 GdiPlayer::GdiPlayer(Drawing* out) : out_(out) {}
 
 Rect GdiPlayer::Box(double l, double t, double r, double b) {

@@ -59,6 +59,11 @@ inline constexpr uint32_t kEtoOpaque = 0x2;
 inline constexpr uint32_t kEtoClipped = 0x4;
 inline constexpr uint32_t kTaUpdateCp = 0x1;
 
+// GdiColor(): a COLORREF (0x00BBGGRR).  GdiPenStyle(): the line style of
+// a pen style word (PS_SOLID .. PS_NULL in its low bits).
+Color GdiColor(uint32_t colorref);
+LineStyle GdiPenStyle(uint32_t style);
+
 // Arc-family figures.
 enum class ArcKind : uint8_t { kArc, kArcTo, kChord, kPie };
 
