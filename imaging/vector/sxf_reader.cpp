@@ -167,8 +167,13 @@ class SxfPainter {
   static double Arg(const std::vector<Value>& a, size_t i, double fallback = 0) {
     return i < a.size() ? a[i].Num(fallback) : fallback;
   }
+  // ArgInt(): a code argument; out-of-range numbers give the fallback.
+  static int ArgInt(const std::vector<Value>& a, size_t i, int fallback) {
+    const double v = Arg(a, i, fallback);
+    return v >= -1e9 && v <= 1e9 ? static_cast<int>(v) : fallback;
+  }
   bool Visible(const std::vector<Value>& a) const {
-    const int layer = static_cast<int>(Arg(a, 0, 0));
+    const int layer = ArgInt(a, 0, 0);
     return layer < 1 || layer > static_cast<int>(layers_.size()) || layers_[static_cast<size_t>(layer - 1)].shown;
   }
   Color ColourOf(const std::vector<Value>& a) const;
@@ -189,7 +194,7 @@ const Color kPredefined[16] = {{0, 0, 0, 255},       {255, 0, 0, 255},     {0, 2
                                {0, 128, 255, 255},   {128, 64, 255, 255},  {192, 192, 192, 255}, {128, 128, 128, 255}};
 
 Color SxfPainter::ColourOf(const std::vector<Value>& a) const {
-  const int c = static_cast<int>(Arg(a, 1, 1));
+  const int c = ArgInt(a, 1, 1);
   if (c >= 1 && c <= 16) return kPredefined[c - 1];  // white (8) draws black on the white page
   const int user = c - 17;
   if (user >= 0 && user < static_cast<int>(user_colours_.size())) return user_colours_[static_cast<size_t>(user)];
@@ -200,10 +205,10 @@ Pen SxfPainter::PenOf(const std::vector<Value>& a) const {
   static const double kWidths[] = {0.13, 0.18, 0.25, 0.35, 0.5, 0.7, 1.0, 1.4, 2.0};
   Pen p;
   p.color = ColourOf(a);
-  const int type = static_cast<int>(Arg(a, 2, 1));
+  const int type = ArgInt(a, 2, 1);
   p.style = type <= 1 ? LineStyle::kSolid
                       : type <= 3 ? LineStyle::kDash : type <= 5 ? LineStyle::kDashDot : LineStyle::kDashDotDot;
-  const int w = static_cast<int>(Arg(a, 3, 1));
+  const int w = ArgInt(a, 3, 1);
   p.width = w >= 1 && w <= 9 ? kWidths[w - 1] : 0.13;
   return p;
 }
@@ -232,7 +237,7 @@ Result SxfPainter::Feature(const std::string& name, const std::vector<Value>& a)
   if (name == "sheet_feature") {
     // name, size code (0..4 for A0..A4, 9 free), orientation, free width, height.
     static const double kA[5][2] = {{1189, 841}, {841, 594}, {594, 420}, {420, 297}, {297, 210}};
-    const int code = static_cast<int>(Arg(a, 1, 3));
+    const int code = ArgInt(a, 1, 3);
     double w = 0, h = 0;
     if (code >= 0 && code <= 4) {
       w = kA[code][0];
@@ -305,7 +310,7 @@ Result SxfPainter::Feature(const std::string& name, const std::vector<Value>& a)
     if (width > 0 && t.height > 0 && !t.utf8.empty()) t.fit_width = width;
     t.angle = Arg(a, 9, 0);
     t.color = ColourOf(a);
-    const int base = static_cast<int>(Arg(a, 11, 1));  // 1..9: bottom-left, bottom-centre, ..., top-right
+    const int base = ArgInt(a, 11, 1);  // 1..9: bottom-left, bottom-centre, ..., top-right
     const int col = (base - 1) % 3, row = (base - 1) / 3;
     t.halign = col == 0 ? HAlign::kLeft : (col == 1 ? HAlign::kCenter : HAlign::kRight);
     t.valign = row == 0 ? VAlign::kBottom : (row == 1 ? VAlign::kMiddle : VAlign::kTop);

@@ -1,0 +1,12 @@
+// libFuzzer target: the reader of Windows metafiles (placeable and plain) into the
+// vector drawing model.
+#include <cstddef>
+#include <cstdint>
+
+#include "imaging/vector/readers.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  imaging::vector::Drawing drawing;
+  (void)imaging::vector::ReadWmf(data, size, &drawing);
+  return 0;
+}
