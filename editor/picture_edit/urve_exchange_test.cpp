@@ -7,6 +7,8 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QMimeData>
+#include <csignal>
+#include <sys/resource.h>
 
 #include <gtest/gtest.h>
 
@@ -163,6 +165,38 @@ TEST_F(Exchange, SavingTheClipboardPicture) {
   QGuiApplication::clipboard()->setImage(argb);
   EXPECT_FALSE(pic_->aeSaveClp(work_.path() + "/missing/x.jpg"));
   EXPECT_FALSE(QFile::exists(work_.path() + "/missing/x.jpg"));
+}
+
+TEST_F(Exchange, FullDiskLeavesNoPartialFile) {
+  // A file-size limit makes every write past it fail as on a full disk.
+  QImage noise(300, 300, QImage::Format_RGB32);
+  uint32_t seed = 99;
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 300; ++x) noise.setPixel(x, y, 0xFF000000u | ((seed = seed * 1664525u + 1013904223u) >> 8));
+  QGuiApplication::clipboard()->setImage(noise);
+  const QString bmp = work_.path() + "/noise.bmp";
+  ASSERT_TRUE(noise.save(work_.path() + "/source.bmp", "BMP"));
+  const QString converted = work_.path() + "/converted.png";
+  int16_t quality = 0;
+
+  struct rlimit kept {};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &kept), 0);
+  void (*old_handler)(int) = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = kept;
+  small.rlim_cur = 4096;
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+  const bool clip_saved = pic_->aeSaveClp(bmp);
+  const bool conversion = pic_->aeCnvPic(work_.path() + "/source.bmp", converted, quality);
+  ::setrlimit(RLIMIT_FSIZE, &kept);
+  ::signal(SIGXFSZ, old_handler);
+
+  EXPECT_FALSE(clip_saved);
+  EXPECT_FALSE(conversion);
+  EXPECT_EQ(prompt_.texts(), (std::vector<QString>{QStringLiteral("ﾌｧｲﾙが書き込みできません"),
+                                                   QStringLiteral("ﾌｧｲﾙが書き込みできません")}));
+  EXPECT_FALSE(QFile::exists(bmp));
+  EXPECT_FALSE(QFile::exists(converted));
+  EXPECT_TRUE(QDir(work_.path()).entryList({".osmund-save-*"}, QDir::Files | QDir::Hidden).isEmpty());
 }
 
 TEST_F(Exchange, ConversionWorksBesideTheHeldPicture) {
