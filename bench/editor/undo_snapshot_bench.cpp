@@ -51,7 +51,7 @@ Setup& Shared() {
     setup->pic->setDispImage(static_cast<int32_t>(imaging::ImageToHandle(img)));
     // One snapshot to learn its size.
     if (setup->pic->SaveUndoStep()) setup->snapshot_bytes = QFileInfo(setup->pic->InfoFile()).size();
-    setup->pic->undoCount = 0;
+    setup->pic->SetEditState(ruvel::kStateLoaded);
     setup->bytes.assign(static_cast<size_t>(setup->snapshot_bytes), 'x');
     return setup;
   }();
@@ -69,7 +69,7 @@ void BM_UndoSnapshot24MP(benchmark::State& state) {
     // does; the file of the run before is removed outside the timing.
     state.PauseTiming();
     QFile::remove(s.pic->UndoFileName(1));
-    s.pic->undoCount = 0;
+    s.pic->SetEditState(ruvel::kStateLoaded);
     state.ResumeTiming();
     if (!s.pic->SaveUndoStep()) {
       state.SkipWithError("snapshot failed");

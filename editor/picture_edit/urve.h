@@ -22,8 +22,13 @@
 // Members are grouped by the file that defines them: urve.cpp (state,
 // events, sizing, parameters, menu state, toolbar), urve_undo.cpp
 // (snapshots), urve_view.cpp (view modes, mouse modes, selection,
-// registered ranges, pan window), urve_dispatch.cpp (pcAct) and
-// urve_open_save.cpp (opening, saving, error messages).
+// registered ranges, pan window), urve_dispatch.cpp (pcAct),
+// urve_edit.cpp (the editing actions, each one undoable change),
+// urve_devices.cpp (printer, scanner, file details), urve_exchange.cpp
+// (clipboard, capture, conversion, print trim, stamp), urve_vector.cpp
+// (vector pictures) and urve_open_save.cpp (opening, saving, error
+// messages).  The fields are private; windows in editor/dialogs/ come in
+// through dialog_seams.h.
 #pragma once
 
 #include <QString>
@@ -144,6 +149,19 @@ class uRvE : public QWidget {
   // --- State readers (host, dialogs, tests) --------------------------------
 
   QString EditState() const { return editState; }
+  QWidget* HostForm() const { return hostForm; }
+  QString ExtensionList() const { return extensionList; }
+  QString LastSaveFolder() const { return lastSaveFolder; }
+  QString SaveExtension() const { return saveExtension; }
+  int16_t JpegQuality() const { return jpegQuality; }
+  // The held picture's size and resolution as the last RefreshInfo() read
+  // them (72 per inch when the picture records none).
+  float PictureWidth() const { return imageWidth; }
+  float PictureHeight() const { return imageHeight; }
+  int32_t DpiX() const { return dpiX; }
+  int32_t DpiY() const { return dpiY; }
+  bool Edited() const { return edited; }
+  bool ToolbarEdited() const { return toolbarEdited; }
   QString DepthCode() const { return depthCode; }
   QString WorkFolder() const { return workFolder; }
   QString InfoFile() const { return infoFile; }
@@ -293,10 +311,8 @@ class uRvE : public QWidget {
   void OnImageAcquired(imaging::MemHandle handle);
   bool HasPicture() const;
 
- public:
   // --- Fields, in declaration order ----------------------------------------
-  // Public for the control's own files and the tests; the host uses the
-  // members above.
+  // Private: the host, the dialogs and the tests use the members above.
   QWidget* hostForm = nullptr;
   QString comment;
   QString editState;
@@ -334,7 +350,6 @@ class uRvE : public QWidget {
   QLabel* Picture1 = nullptr;
   PopupMenuState popupMenu;
 
- private:
   std::unique_ptr<ImagingSeam> seam_;
   RangeDialog rangeDialog_ = nullptr;
   PendingChange change_;

@@ -138,26 +138,15 @@ bool uRvE::NewFromClipboard() {
       return false;
     }
   } else {
-    VectorViewerArgs args;
-    args.data = platform::ClipboardVector(&args.format);
-    if (!dialog_seams::HasVectorViewer() || args.data.isEmpty()) {
+    // Vector data goes through the vector viewer; a cancelled viewer keeps
+    // the held picture.
+    QString format;
+    const QByteArray data = platform::ClipboardVector(&format);
+    if (!dialog_seams::HasVectorViewer() || data.isEmpty()) {
       platform::ShowMessage(QString::fromUtf8(file_rules::kClipboardVectorNotOpened), this);
       return false;
     }
-    // A window a third of the screen's size, centred on the main window.
-    const QRect screen = platform::CurrentScreen().Metrics().full_area;
-    const QWidget* top_window = window();
-    const QSize size(std::max(1, screen.width() / 3), std::max(1, screen.height() / 3));
-    const QPoint centre = top_window ? top_window->frameGeometry().center() : screen.center();
-    args.geometry = QRect(centre - QPoint(size.width() / 2, size.height() / 2), size);
-    args.parent = this;
-    // A cancelled viewer keeps the held picture.
-    if (!dialog_seams::OpenVectorViewer(args) || args.result.isNull()) return false;
-    lastOk = mv.SetPicture(args.result);
-    if (!lastOk) {
-      ShowImagingError();
-      return false;
-    }
+    if (!PasteVectorPicture(data, format)) return false;
   }
   if (!HasPicture()) return false;
   mv.ReadImageInfo();

@@ -124,7 +124,9 @@ TEST_F(Exchange, NewFromClipboardRoundTripAndRefusals) {
 
   // Vector data: a message until the vector viewer is plugged in.
   auto* mime = new QMimeData;
-  mime->setData("image/svg+xml", "<svg/>");
+  mime->setData("image/svg+xml",
+                "<svg xmlns='http://www.w3.org/2000/svg' width='40' height='20'><rect width='40' height='20' "
+                "fill='red'/></svg>");
   QGuiApplication::clipboard()->setMimeData(mime);
   prompt_.Clear();
   pic_->pcAct(QStringLiteral("画像編集"), QStringLiteral("ｸﾘｯﾌﾟﾎﾞｰﾄﾞから新規"));

@@ -87,7 +87,7 @@ class OpenSave : public ::testing::Test {
   void Open(const QString& path) {
     QString file = path;
     pic_->pcOpen(0, file, false);
-    ASSERT_EQ(pic_->currentFile, path);
+    ASSERT_EQ(pic_->prFile(), path);
   }
   // An edit as the dispatcher makes it: snapshot first, then the change.
   void Edit() {
@@ -100,6 +100,12 @@ class OpenSave : public ::testing::Test {
   void Lock(const QString& path, mode_t mode) {
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), mode), 0);
     locked_ << path;
+  }
+  void ClearSaveExtension() {
+    int16_t quality = 0, update = 0, mouse = 0;
+    QString word, ext;
+    pic_->GetPram(&quality, &update, &word, &mouse, &ext);
+    pic_->SetPram(quality, update, word, mouse, QString());
   }
   QStringList LeftoverTemps(const QString& folder) {
     return QDir(folder).entryList({".osmund-save-*"}, QDir::Files | QDir::Hidden);
@@ -124,10 +130,10 @@ TEST_F(OpenSave, CommandLineOpenThenSaveAsNewNameRoundTrip) {
 
   QString file = in;
   pic_->pcOpen(1, file, false);
-  EXPECT_EQ(pic_->currentFile, in);
-  EXPECT_EQ(pic_->infoFile, in);
+  EXPECT_EQ(pic_->prFile(), in);
+  EXPECT_EQ(pic_->InfoFile(), in);
   EXPECT_EQ(pic_->EditState(), kStateLoaded);
-  EXPECT_EQ(pic_->depthCode, QString("24."));
+  EXPECT_EQ(pic_->DepthCode(), QString("24."));
   EXPECT_THAT(files_, ElementsAre(in));
   EXPECT_EQ(Held(), original);
 
@@ -139,11 +145,11 @@ TEST_F(OpenSave, CommandLineOpenThenSaveAsNewNameRoundTrip) {
   EXPECT_TRUE(QFileInfo(written).isFile());
   EXPECT_EQ(Decode(written).convertToFormat(QImage::Format_RGB32), edited);
   // The saved file is now the picture, unchanged, with a fresh history.
-  EXPECT_EQ(pic_->currentFile, written);
+  EXPECT_EQ(pic_->prFile(), written);
   EXPECT_EQ(pic_->EditState(), kStateLoaded);
   EXPECT_EQ(pic_->UndoCount(), 0);
-  EXPECT_EQ(pic_->saveExtension, QString("bmp"));
-  EXPECT_EQ(pic_->lastSaveFolder, root_ + "pics");
+  EXPECT_EQ(pic_->SaveExtension(), QString("bmp"));
+  EXPECT_EQ(pic_->LastSaveFolder(), root_ + "pics");
   EXPECT_EQ(Usr().PictureFolder, root_ + "pics/");
   EXPECT_EQ(files_.last(), written);
   EXPECT_EQ(folder_checks_, 1);
@@ -160,10 +166,10 @@ TEST_F(OpenSave, OverwriteKeepsCommentAndLowerCasesTheExtension) {
   Edit();
   QString none;
   EXPECT_TRUE(pic_->SaveCore(0, none, false, false));
-  EXPECT_EQ(pic_->currentFile, root_ + "pics/b.jpg");
+  EXPECT_EQ(pic_->prFile(), root_ + "pics/b.jpg");
   EXPECT_TRUE(QFileInfo(root_ + "pics/b.jpg").isFile());
-  EXPECT_EQ(pic_->lastSaveFolder, root_ + "pics");
-  EXPECT_EQ(pic_->comment, QStringLiteral("夕焼け"));
+  EXPECT_EQ(pic_->LastSaveFolder(), root_ + "pics");
+  EXPECT_EQ(pic_->sComent(), QStringLiteral("夕焼け"));
   EXPECT_TRUE(LeftoverTemps(root_ + "pics").isEmpty());
 }
 
@@ -177,7 +183,7 @@ TEST_F(OpenSave, NameWithoutExtension) {
   EXPECT_TRUE(QFileInfo(root_ + "pics/photo.png").isFile());
   EXPECT_THAT(prompt_.texts(), ElementsAre(QStringLiteral("拡張子が指定されなかったので､pngを使用しました")));
 
-  pic_->saveExtension.clear();
+  ClearSaveExtension();
   prompt_.Clear();
   name = root_ + "pics/plain";
   pic_->pcSaveAs(name, false, false);
@@ -194,10 +200,10 @@ TEST_F(OpenSave, SaveDialogNamesAndCancel) {
   pic_->pcSaveAs(name, false, true);
   EXPECT_EQ(name, QString());
   EXPECT_TRUE(prompt_.shown().empty());
-  EXPECT_EQ(pic_->currentFile, root_ + "pics/a.png");
+  EXPECT_EQ(pic_->prFile(), root_ + "pics/a.png");
 
   // Chosen: the name is returned; without an extension the dialog's default is jpg.
-  pic_->saveExtension.clear();
+  ClearSaveExtension();
   name = root_ + "pics/proposed.jpg";
   dialog_.QueueAccept(root_ + "pics/chosen");
   pic_->pcSaveAs(name, false, true);
@@ -219,7 +225,7 @@ TEST_F(OpenSave, DepthIsConvertedOnACopy) {
   Usr().Started = false;  // no reload after the save: the held picture stays visible
   ASSERT_TRUE(pic_->Seam().mvImg().SetPicture(Pattern(8, 8, QImage::Format_ARGB32)));
   pic_->RefreshInfo();
-  ASSERT_EQ(pic_->depthCode, QString("32."));
+  ASSERT_EQ(pic_->DepthCode(), QString("32."));
 
   int bits = 0;
   QString name = root_ + "pics/deep.png";
@@ -242,7 +248,7 @@ TEST_F(OpenSave, DepthIsConvertedOnACopy) {
     for (int x = 0; x < 8; ++x) grey.setPixel(x, y, static_cast<uint>(x * 30 + y));
   ASSERT_TRUE(pic_->Seam().mvImg().SetPicture(grey));
   pic_->RefreshInfo();
-  ASSERT_EQ(pic_->depthCode, QString("80."));
+  ASSERT_EQ(pic_->DepthCode(), QString("80."));
   name = root_ + "pics/grey.jpg";
   pic_->pcSaveAs(name, false, false);
   ASSERT_FALSE(Decode(root_ + "pics/grey.jpg", &bits).isNull());
@@ -274,7 +280,7 @@ TEST_F(OpenSave, FailedSavesKeepFilePictureStateAndHistory) {
     pic_->pcSaveAs(c.name, false, false);
     EXPECT_THAT(prompt_.texts(), ElementsAre(c.message));
     EXPECT_FALSE(QFileInfo::exists(c.name));
-    EXPECT_EQ(pic_->currentFile, path);
+    EXPECT_EQ(pic_->prFile(), path);
     EXPECT_EQ(pic_->EditState(), kStateEdited);
     EXPECT_EQ(pic_->UndoCount(), 1);
     EXPECT_TRUE(QFileInfo(pic_->UndoFileName(1)).isFile());
@@ -363,7 +369,7 @@ TEST_F(OpenSave, CheckSaveByUpdateMode) {
 
   // Mode 1 drops silently and leaves the state.
   pic_->SetEditState(kStateEdited);
-  pic_->updateMode = 1;
+  pic_->pcAct(QStringLiteral("編集更新"), QStringLiteral("確認無"));
   prompt_.Clear();
   EXPECT_EQ(pic_->vCheckSave(), 7);
   EXPECT_EQ(pic_->EditState(), kStateEdited);
@@ -371,14 +377,14 @@ TEST_F(OpenSave, CheckSaveByUpdateMode) {
 
   // Mode 2 saves silently.
   const QImage edited = Held();
-  pic_->updateMode = 2;
+  pic_->pcAct(QStringLiteral("編集更新"), QStringLiteral("自動更新"));
   EXPECT_EQ(pic_->vCheckSave(), 6);
   EXPECT_TRUE(prompt_.shown().empty());
   EXPECT_EQ(Decode(path).convertToFormat(QImage::Format_RGB32), edited);
   EXPECT_EQ(pic_->EditState(), kStateLoaded);
 
   // Yes with a save that fails keeps the changes: the answer is cancel.
-  pic_->updateMode = 0;
+  pic_->pcAct(QStringLiteral("編集更新"), QStringLiteral("確認有"));
   Edit();
   Lock(path, 0444);
   prompt_.QueueAnswer(PromptAnswer::kYes);
@@ -406,22 +412,22 @@ TEST_F(OpenSave, JpegQualityBox) {
   };
   answer("150");
   pic_->AskJpegQuality();
-  EXPECT_EQ(pic_->jpegQuality, 100);
+  EXPECT_EQ(pic_->JpegQuality(), 100);
   answer("5");
   pic_->AskJpegQuality();
-  EXPECT_EQ(pic_->jpegQuality, 20);
+  EXPECT_EQ(pic_->JpegQuality(), 20);
   answer("abc");
   pic_->AskJpegQuality();
-  EXPECT_EQ(pic_->jpegQuality, 20);
+  EXPECT_EQ(pic_->JpegQuality(), 20);
   answer("");
   pic_->AskJpegQuality();
-  EXPECT_EQ(pic_->jpegQuality, 20);
+  EXPECT_EQ(pic_->JpegQuality(), 20);
 }
 
 TEST_F(OpenSave, OverwriteWithoutAFileAsksForAName) {
   // Without a picture there is nothing to save and nothing to keep.
   pic_->SetEditState(kStateEdited);
-  pic_->updateMode = 2;
+  pic_->pcAct(QStringLiteral("編集更新"), QStringLiteral("自動更新"));
   EXPECT_EQ(pic_->vCheckSave(), 6);
   EXPECT_TRUE(dialog_.requests().empty());
 
@@ -430,11 +436,11 @@ TEST_F(OpenSave, OverwriteWithoutAFileAsksForAName) {
   dialog_.QueueAccept(root_ + "pics/pasted.png");
   EXPECT_EQ(pic_->vCheckSave(), 6);
   EXPECT_TRUE(QFileInfo(root_ + "pics/pasted.png").isFile());
-  EXPECT_EQ(pic_->currentFile, root_ + "pics/pasted.png");
+  EXPECT_EQ(pic_->prFile(), root_ + "pics/pasted.png");
   // Nothing is written next to the program under a bare ".bmp".
   EXPECT_FALSE(QFileInfo::exists(".bmp"));
 
-  pic_->currentFile.clear();
+  pic_->LoadFromFile(QString(), false, true);
   pic_->SetEditState(kStateEdited);
   EXPECT_EQ(pic_->vCheckSave(), 2);  // the dialog is cancelled
   EXPECT_EQ(pic_->EditState(), kStateEdited);
@@ -464,14 +470,14 @@ TEST_F(OpenSave, OpenRoutes) {
             QStringLiteral("画像ﾌｧｲﾙ|*.BMP;*.JPG;*.JPEG;*.TIF;*.PCX;*.FPX;*.PNG;*.GIF;*.JP2;*.JPC;*.J2K|"));
   EXPECT_EQ(dialog_.requests()[0].start_folder, root_ + "pics/");
   EXPECT_EQ(file, QString());
-  EXPECT_EQ(pic_->currentFile, a);
+  EXPECT_EQ(pic_->prFile(), a);
 
   const QString b = root_ + "pics/b.bmp";
   WritePicture(b, Pattern(3, 5), 1);
   dialog_.QueueAccept(b);
   pic_->pcOpen(0, file, true);
   EXPECT_EQ(file, b);
-  EXPECT_EQ(pic_->currentFile, b);
+  EXPECT_EQ(pic_->prFile(), b);
   EXPECT_EQ(files_.last(), a);  // no-event: eStFile is not raised
   EXPECT_EQ(Held(), Pattern(3, 5));
 }
@@ -511,7 +517,7 @@ TEST_F(OpenSave, FilesThatDoNotOpenChangeNothing) {
     EXPECT_FALSE(pic_->LastOk());
   }
 
-  EXPECT_EQ(pic_->currentFile, a);
+  EXPECT_EQ(pic_->prFile(), a);
   EXPECT_EQ(pic_->EditState(), kStateEdited);
   EXPECT_EQ(pic_->UndoCount(), 1);
   EXPECT_EQ(Held(), edited);
@@ -530,7 +536,7 @@ TEST_F(OpenSave, CopyAsNew) {
   EXPECT_EQ(Decode(copy).convertToFormat(QImage::Format_RGB32), Held());
   EXPECT_THAT(files_, ElementsAre(copy));
   EXPECT_EQ(folder_checks_, 1);
-  EXPECT_EQ(pic_->currentFile, a);
+  EXPECT_EQ(pic_->prFile(), a);
   EXPECT_EQ(pic_->EditState(), kStateEdited);
   EXPECT_EQ(pic_->UndoCount(), 1);
 
@@ -549,10 +555,10 @@ TEST_F(OpenSave, CopyAsNew) {
 
   // No current file, or a folder it cannot write into: the message, no events.
   files_.clear();
-  pic_->currentFile.clear();
+  pic_->LoadFromFile(QString(), false, true);
   pic_->CopyAsNew();
   EXPECT_THAT(prompt_.texts(), ElementsAre(QStringLiteral("複写して新規できませんでした")));
-  pic_->currentFile = root_ + "missing/a.png";
+  pic_->LoadFromFile(root_ + "missing/a.png", false, true);
   prompt_.Clear();
   pic_->CopyAsNew();
   EXPECT_THAT(prompt_.texts(), ElementsAre(QStringLiteral("ﾌｧｲﾙが作成できません")));
@@ -567,7 +573,7 @@ TEST_F(OpenSave, NumberedSaves) {
   WritePicture(root_ + "user/Temp/00003.bmp", Pattern(2, 2), 1);
   pic_->NumberedSave();
   EXPECT_TRUE(QFileInfo(root_ + "user/Temp/00004.bmp").isFile());
-  EXPECT_EQ(pic_->currentFile, root_ + "user/Temp/00004.bmp");
+  EXPECT_EQ(pic_->prFile(), root_ + "user/Temp/00004.bmp");
   EXPECT_TRUE(prompt_.shown().empty());
 
   // Without the Temp folder: its not-found note, then the failed save.
@@ -576,7 +582,7 @@ TEST_F(OpenSave, NumberedSaves) {
   ASSERT_EQ(prompt_.shown().size(), 2u);
   EXPECT_TRUE(prompt_.shown()[0].text.endsWith(" Not Found"));
   EXPECT_EQ(prompt_.shown()[1].text, QStringLiteral("ﾌｧｲﾙが作成できません"));
-  EXPECT_EQ(pic_->currentFile, root_ + "user/Temp/00004.bmp");
+  EXPECT_EQ(pic_->prFile(), root_ + "user/Temp/00004.bmp");
 }
 
 TEST_F(OpenSave, BlankPictureKeepsFileAndState) {
@@ -588,7 +594,7 @@ TEST_F(OpenSave, BlankPictureKeepsFileAndState) {
   EXPECT_EQ(blank.size(), QSize(160, 80));
   EXPECT_EQ(blank.pixel(0, 0), qRgb(255, 255, 255));
   EXPECT_EQ(blank.pixel(159, 79), qRgb(255, 255, 255));
-  EXPECT_EQ(pic_->currentFile, root_ + "pics/a.png");
+  EXPECT_EQ(pic_->prFile(), root_ + "pics/a.png");
   EXPECT_EQ(pic_->EditState(), kStateLoaded);
 }
 

@@ -200,13 +200,6 @@ TEST_F(UndoTest, NewHistoryAfterLoadOverwritesOldSteps) {
   EXPECT_EQ(Shown(), fresh);
 }
 
-TEST_F(UndoTest, CounterLimitRefusesFurtherSnapshots) {
-  Load(Pattern(8, 8));
-  pic_->undoCount = 32767;
-  EXPECT_FALSE(pic_->SaveUndoStep());
-  EXPECT_EQ(pic_->UndoCount(), 32767);
-}
-
 TEST_F(UndoTest, DisconnectWithoutFilesIsQuiet) {
   pic_->cOff();
   EXPECT_TRUE(prompt_.shown().empty());

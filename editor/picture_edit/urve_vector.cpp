@@ -22,7 +22,7 @@ namespace {
 constexpr int16_t kCodeUnsupported = 4;
 
 QRect MainWindowGeometry(const uRvE& control) {
-  const QWidget* main = control.hostForm != nullptr ? control.hostForm : control.window();
+  const QWidget* main = control.HostForm() != nullptr ? control.HostForm() : control.window();
   return main->frameGeometry();
 }
 

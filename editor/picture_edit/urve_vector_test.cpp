@@ -42,8 +42,7 @@ class VectorOpen : public ControlFixture {
   // A picture with a file name and an unsaved change.
   void EditedPicture() {
     Load(Pattern(40, 30));
-    pic_->currentFile = "/pics/kept.png";
-    pic_->SetEditState(kStateLoaded);
+    pic_->LoadFromFile("/pics/kept.png", false, true);
     ASSERT_TRUE(InvertEdit());
   }
 
