@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QImage>
 #include <QImageReader>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -104,6 +105,37 @@ TEST_F(WindowPlugsTest, ResolutionDialogResultReachesTheSavedFile) {
   WhenShown<spDpi>([](spDpi* d) { d->cmOK(0)->click(); });
   EXPECT_FALSE(dialog_seams::OpenResolutionDialog(same));
   EXPECT_TRUE(prompt_.shown().empty());
+}
+
+TEST_F(WindowPlugsTest, ResolutionCommandChangesThePictureAndItsFile) {
+  WhenShown<spDpi>([](spDpi* d) {
+    EXPECT_EQ(d->lbYoko(0)->text(), "300");
+    d->txYoko()->setText("150");
+    d->txTate()->setText("600");
+    d->cmOK(0)->click();
+  });
+  pic_.pcAct("画像編集", "解像度");
+  EXPECT_EQ(pic_.EditState(), "編集");
+  QString file = dir_.filePath("d.png");
+  pic_.pcSaveAs(file, false, false);
+  const QImage back(file);
+  ASSERT_FALSE(back.isNull());
+  EXPECT_NEAR(back.dotsPerMeterX() * 0.0254, 150, 0.5);
+  EXPECT_NEAR(back.dotsPerMeterY() * 0.0254, 600, 0.5);
+
+  // Cancelled, the picture keeps its resolution and state.
+  const QString state = pic_.EditState();
+  const int16_t undo = pic_.UndoCount();
+  WhenShown<spDpi>([](spDpi* d) {
+    EXPECT_EQ(d->txYoko()->text(), "150");
+    d->txYoko()->setText("999");
+    d->cmOK(1)->click();
+  });
+  pic_.pcAct("画像編集", "解像度");
+  EXPECT_EQ(pic_.EditState(), state);
+  EXPECT_EQ(pic_.UndoCount(), undo);
+  pic_.Seam().mvImg().ReadImageInfo();
+  EXPECT_EQ(pic_.Seam().mvImg().ResolutionX(), 150);
 }
 
 TEST_F(WindowPlugsTest, RegisteringARangeOpensTheSizeDialog) {
