@@ -1,10 +1,12 @@
 // File: tools/make_sample_pictures.cpp
 //
 // Draws the pictures the build ships for trying the editor: a colourful
-// sample picture and a few stamp pictures.
+// sample picture, a few stamp pictures and the cursors of the mouse modes.
 //
 //   make_sample_pictures <sample.png> <stamp folder>
+#include <QByteArray>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
@@ -110,6 +112,69 @@ QImage Stamp(int kind) {
   return image;
 }
 
+// A mouse cursor: 32 x 32, drawn with a white outline around black so it
+// shows on any picture.
+QImage CursorPicture(int kind) {
+  QImage image(32, 32, QImage::Format_ARGB32);
+  image.fill(Qt::transparent);
+  QPainter p(&image);
+  p.setRenderHint(QPainter::Antialiasing);
+  QPainterPath shape;
+  if (kind == 0) {  // open hand: palm and four fingers and a thumb
+    shape.addRoundedRect(QRectF(9, 14, 15, 14), 5, 5);
+    for (int i = 0; i < 4; ++i) shape.addRoundedRect(QRectF(9 + i * 4, 4 + (i == 0 || i == 3 ? 3 : 0), 3.4, 14), 1.7, 1.7);
+    shape.addRoundedRect(QRectF(3, 14, 9, 3.4), 1.7, 1.7);
+  } else {  // magnifier: a lens and a handle
+    shape.addEllipse(QPointF(12, 12), 9, 9);
+    QPainterPath handle;
+    handle.moveTo(18, 20);
+    handle.lineTo(21, 17);
+    handle.lineTo(30, 26);
+    handle.lineTo(27, 29);
+    handle.closeSubpath();
+    shape = shape.united(handle);
+  }
+  p.setPen(QPen(Qt::white, 2.5));
+  p.setBrush(Qt::black);
+  p.drawPath(shape.simplified());
+  if (kind == 1) {
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(200, 225, 255));
+    p.drawEllipse(QPointF(12, 12), 6, 6);
+  }
+  p.end();
+  return image;
+}
+
+// Writes a Windows cursor file: one 32 x 32 image, 32 bits with alpha, its
+// AND mask, and the hot spot.
+bool SaveCursor(const QImage& image, int hot_x, int hot_y, const QString& path) {
+  QByteArray out;
+  auto u16 = [&out](int v) { out.append(char(v & 0xFF)).append(char((v >> 8) & 0xFF)); };
+  auto u32 = [&out](uint32_t v) { for (int i = 0; i < 4; ++i) out.append(char((v >> (8 * i)) & 0xFF)); };
+  const int w = image.width(), h = image.height();
+  const int mask_row = ((w + 31) / 32) * 4;
+  const uint32_t dib = 40 + w * h * 4 + mask_row * h;
+  u16(0); u16(2); u16(1);                              // cursor directory, one image
+  out.append(char(w)).append(char(h)).append('\0').append('\0');
+  u16(hot_x); u16(hot_y); u32(dib); u32(22);
+  u32(40); u32(w); u32(h * 2); u16(1); u16(32); u32(0); u32(w * h * 4); u32(0); u32(0); u32(0); u32(0);
+  for (int y = h - 1; y >= 0; --y)
+    for (int x = 0; x < w; ++x) u32(image.pixel(x, y));
+  for (int y = h - 1; y >= 0; --y) {
+    QByteArray row(mask_row, '\0');
+    for (int x = 0; x < w; ++x)
+      if (qAlpha(image.pixel(x, y)) == 0) row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+    out.append(row);
+  }
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size()) {
+    std::fprintf(stderr, "make_sample_pictures: cannot write %s\n", qPrintable(path));
+    return false;
+  }
+  return true;
+}
+
 bool Save(const QImage& image, const QString& path, const char* format) {
   if (!QDir().mkpath(QFileInfo(path).absolutePath()) || !image.save(path, format)) {
     std::fprintf(stderr, "make_sample_pictures: cannot write %s\n", qPrintable(path));
@@ -132,5 +197,8 @@ int main(int argc, char** argv) {
   bool ok = Save(SamplePicture(), sample, "PNG");
   const char* names[] = {"stamp_star.bmp", "stamp_heart.bmp", "stamp_check.bmp"};
   for (int i = 0; i < 3; ++i) ok = Save(Stamp(i), stamps + "/" + names[i], "BMP") && ok;
+  // The cursors of the mouse modes "位置移動" and "拡大縮小".
+  ok = SaveCursor(CursorPicture(0), 16, 16, stamps + "/Hand.cur") && ok;
+  ok = SaveCursor(CursorPicture(1), 12, 12, stamps + "/Magnify.cur") && ok;
   return ok ? 0 : 1;
 }

@@ -4,20 +4,25 @@
 #include <QApplication>
 #include <memory>
 
-#include "editor/app/command_line.h"
-#include "editor/app/plain_main_window.h"
+#include "editor/dialogs/pp_pic.h"
 #include "editor/dialogs/sbWmf.h"
+#include "editor/shell/main_window/fm_main.h"
 #include "editor/shell/startup.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("ruvel"));
+  QApplication::setDesktopFileName(QStringLiteral("ruvel"));
   ruvel::PlugInVectorViewer();
-  const QString picture = ruvel::PicturePathFromArguments(QApplication::arguments());
+  // The hidden window holding every menu, loaded before the main window.
+  auto menus = std::make_unique<ruvel::ppPic>();
   ruvel::StartupOptions options;
-  options.create_main_window = [&picture] { return new ruvel::PlainMainWindow(picture); };
+  const QStringList arguments = QApplication::arguments();
+  options.create_main_window = [&arguments] { return new ruvel::fmMain(arguments); };
   std::unique_ptr<QWidget> main_window(ruvel::Main(options));
   const int rc = main_window ? QApplication::exec() : 1;
   main_window.reset();
+  menus.reset();
   ruvel::ReleaseSettings();
   return rc;
 }

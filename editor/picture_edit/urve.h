@@ -145,6 +145,12 @@ class uRvE : public QWidget {
   // pcSaveAs(): SaveCore(1, ...); `file` receives the name used when the
   // dialog was shown, "" when it was cancelled.
   void pcSaveAs(QString& file, bool range_only, bool dialog);
+  // SaveCopy(): writes a copy of the whole picture to file (format by its
+  // extension); the held picture, file name, undo history and edit state
+  // stay as they were.  False (after a message) when it could not be written.
+  bool SaveCopy(const QString& file);
+  // ForgetFile(): the picture no longer has a file (it was deleted).
+  void ForgetFile();
 
   // --- State readers (host, dialogs, tests) --------------------------------
 

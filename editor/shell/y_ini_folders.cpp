@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "editor/shell/user_data_choice.h"
 #include "editor/shell/usr.h"
 #include "editor/shell/usr_procs.h"
 #include "editor/shell/y_ini.h"
@@ -19,19 +20,6 @@ namespace {
 
 // The executable suffix of the platform ("" here).
 const QString kExeSuffix = QString();
-
-enum class SpecFile { kRead, kEmpty, kMissing };
-
-// Reads the specification text; the whole content, no line split off.
-SpecFile ReadSpecification(const QString& path, QString* spec) {
-  QFile file(path);
-  if (!file.exists()) return SpecFile::kMissing;
-  if (!file.open(QIODevice::ReadOnly)) return SpecFile::kEmpty;
-  const QByteArray bytes = file.readAll();
-  if (bytes.isEmpty() || bytes.front() == '\r' || bytes.front() == '\n') return SpecFile::kEmpty;
-  *spec = QString::fromUtf8(bytes);
-  return SpecFile::kRead;
-}
 
 }  // namespace
 
@@ -56,44 +44,34 @@ void yIni::W_UserData(QWidget* owner) {
   const QString d = FsGtSpFld(platform::kAppDataFolderId) + QStringLiteral("/Osmund/") +
                     usr.ProgramName + "/";
 
-  QString spec = QStringLiteral("%applicaion data%");
+  // The folder choice; the default stands when the file is missing or empty.
+  QString choice = QStringLiteral("%applicaion data%");
   const QString ini_path = p + QStringLiteral("UserData.ini");
-  switch (ReadSpecification(ini_path, &spec)) {
-    case SpecFile::kRead:
+  const ChoiceText read = ReadFolderChoice(ini_path);
+  switch (read.state) {
+    case ChoiceFile::kRead:
+      choice = read.text;
       break;
-    case SpecFile::kEmpty:
+    case ChoiceFile::kEmpty:
       platform::ShowMessage(QStringLiteral(" ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞが定義されていません") + "\r" + d +
                             QStringLiteral(" を使用します"));
       break;
-    case SpecFile::kMissing:
+    case ChoiceFile::kMissing:
       platform::ShowMessage(ini_path + QStringLiteral(" が見つかりません") + "\r" +
                             QStringLiteral("ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　") + d +
                             QStringLiteral(" を使用します"));
       break;
   }
 
-  // Key words are matched in lower case; a folder keeps the case it was
-  // written in, as the file system tells names apart by case.
-  const QString word = spec.toLower();
-  QString folder;
-  if (word == QLatin1String("%app%")) {
-    folder = p + QStringLiteral("usData/");
-  } else if (word == QLatin1String("%usr%") || word == QLatin1String("%applicaion data%")) {
-    folder = d;
-  } else if (word == QLatin1String("%doc") || word == QLatin1String("%my document%")) {
-    folder = FsGtSpFld(platform::kDocumentsFolderId) + QStringLiteral("/Osmund/") +
-             usr.ProgramName + "/";
-  } else if (word.startsWith(QLatin1Char('%'))) {
-    folder = d;
-  } else if (IsFolder(spec)) {
-    folder = spec;
-    AddSuffix(&folder, QString());
-  } else {
-    platform::ShowMessage(QStringLiteral("ﾌｫﾙﾀﾞ ") + spec + QStringLiteral(" が見つかりません") +
+  const QString docs = FsGtSpFld(platform::kDocumentsFolderId) + QStringLiteral("/Osmund/") +
+                       usr.ProgramName + "/";
+  const FolderChoice chosen = ChooseUserDataFolder(choice, {p, d, docs});
+  if (chosen.not_found) {
+    platform::ShowMessage(QStringLiteral("ﾌｫﾙﾀﾞ ") + choice + QStringLiteral(" が見つかりません") +
                           "\r" + QStringLiteral("ﾕｰｻﾞｰﾃﾞｰﾀｰﾌｫﾙﾀﾞは　") + d +
                           QStringLiteral(" を使用します"));
-    folder = d;
   }
+  const QString folder = chosen.folder;
   usr.UserDataFolder = folder;
 
   if (!IsFolder(folder)) F_CreateFld(folder);

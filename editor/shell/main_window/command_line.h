@@ -1,4 +1,4 @@
-// File: editor/app/command_line.h
+// File: editor/shell/main_window/command_line.h
 //
 // The picture named on the editor's command line.
 //

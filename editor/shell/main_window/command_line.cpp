@@ -1,5 +1,5 @@
-// File: editor/app/command_line.cpp
-#include "editor/app/command_line.h"
+// File: editor/shell/main_window/command_line.cpp
+#include "editor/shell/main_window/command_line.h"
 
 #include <QFileInfo>
 
