@@ -6,6 +6,7 @@
 
 #include "editor/dialogs/pp_pic.h"
 #include "editor/dialogs/sbWmf.h"
+#include "editor/dialogs/window_plugs.h"
 #include "editor/shell/main_window/fm_main.h"
 #include "editor/shell/startup.h"
 
@@ -14,6 +15,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(QStringLiteral("ruvel"));
   QApplication::setDesktopFileName(QStringLiteral("ruvel"));
   ruvel::PlugInVectorViewer();
+  ruvel::PlugEditorWindows();
   // The hidden window holding every menu, loaded before the main window.
   auto menus = std::make_unique<ruvel::ppPic>();
   ruvel::StartupOptions options;

@@ -1,6 +1,9 @@
 // File: editor/dialogs/other_windows.cpp
 #include "editor/dialogs/other_windows.h"
 
+#include "editor/dialogs/sbPic.h"
+#include "editor/dialogs/spImgSV.h"
+#include "editor/dialogs/spPex.h"
 #include "platform/prompt.h"
 
 namespace ruvel {
@@ -10,17 +13,18 @@ OtherWindows* g_windows = nullptr;
 
 }  // namespace
 
-void OtherWindows::OpenDetailedSave(QWidget* owner, int32_t /*image_handle*/) {
-  platform::ShowMessage(QStringLiteral("別名保存(詳細指定): ") + kWindowNotAvailable, owner);
+void OtherWindows::OpenDetailedSave(QWidget* owner, int32_t image_handle) {
+  if (image_handle == 0) {
+    platform::ShowMessage(QStringLiteral("保存する画像がありません"), owner);
+    return;
+  }
+  spImgSV::Act(static_cast<imaging::MemHandle>(image_handle), owner);
 }
 
-void OtherWindows::OpenSubWindow(QWidget* owner) {
-  platform::ShowMessage(QStringLiteral("ｻﾌﾞﾌｫｰﾑ: ") + kWindowNotAvailable, owner);
-}
+void OtherWindows::OpenSubWindow(QWidget* /*owner*/) { sbPic::Act(); }
 
-bool OtherWindows::EditExternalEditors(QWidget* owner, std::array<QString, 3>* /*editors*/) {
-  platform::ShowMessage(QStringLiteral("画像ｴﾃﾞｨﾀの登録: ") + kWindowNotAvailable, owner);
-  return false;
+bool OtherWindows::EditExternalEditors(QWidget* owner, std::array<QString, 3>* editors) {
+  return spPex::Act(&(*editors)[0], &(*editors)[1], &(*editors)[2], owner);
 }
 
 OtherWindows& CurrentOtherWindows() {

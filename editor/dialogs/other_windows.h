@@ -3,8 +3,7 @@
 // The editor's windows that the main window opens by command: the detailed
 // save dialog, the sub picture window and the external editor dialog.  The
 // main window reaches them only through CurrentOtherWindows(), so tests can
-// record the calls; a window that the editor does not have yet tells the
-// user so (kWindowNotAvailable).
+// record the calls.  By default they are spImgSV, sbPic and spPex.
 //
 //   ruvel::CurrentOtherWindows().OpenSubWindow(this);
 //   std::array<QString, 3> editors = ...;
@@ -18,8 +17,6 @@
 class QWidget;
 
 namespace ruvel {
-
-inline const QString kWindowNotAvailable = QStringLiteral("この機能はまだ使用できません");
 
 class OtherWindows {
  public:
