@@ -84,6 +84,7 @@ void fmMain::ApplyStamp(bool advance) {
                                      : picture.scaled(pnBmp_->size() - QSize(4, 4), Qt::KeepAspectRatio,
                                                       Qt::SmoothTransformation));
   stampFile_ = path;
+  pic_->pcStampFL(path);
 }
 
 // --- Closing --------------------------------------------------------------------------
