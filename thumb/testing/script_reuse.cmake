@@ -1,0 +1,45 @@
+# End to end through the host program: a script run of GetFiles then
+# UpdateThumbnailFile writes a thumbnail file, and a second run's GetFiles
+# takes every thumbnail from it without loading any picture.
+#   cmake -DHOST=... -DLIBRARY=... -DMAKE_PICTURE=... -DWORK=... -P script_reuse.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK}/pics)
+foreach(spec "a.png;png;64;48" "b.bmp;bmp;30;60" "c.jpg;jpeg;120;90")
+  list(GET spec 0 name)
+  list(GET spec 1 type)
+  list(GET spec 2 w)
+  list(GET spec 3 h)
+  execute_process(COMMAND ${MAKE_PICTURE} ${WORK}/pics/${name} ${type} ${w} ${h} RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "could not make ${name}")
+  endif()
+endforeach()
+file(WRITE ${WORK}/script.txt
+  "set FilePath=${WORK}/pics\nset ReadMode=0\nset ThumbnailFile=${WORK}/thumbs.mv6\n"
+  "call GetFiles\nget ErrorStatus\ncall UpdateThumbnailFile\nget ErrorStatus\n")
+set(ENV{QT_QPA_PLATFORM} offscreen)
+foreach(run 1 2)
+  execute_process(COMMAND ${HOST} ${LIBRARY} --script ${WORK}/script.txt
+                  OUTPUT_VARIABLE out${run} ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "run ${run} failed (${rc}):\n${out${run}}\n${err}")
+  endif()
+  if(NOT out${run} MATCHES "call GetFiles -> 0, result -1" OR out${run} MATCHES "get ErrorStatus = [1-9]")
+    message(FATAL_ERROR "run ${run} did not succeed:\n${out${run}}")
+  endif()
+endforeach()
+string(REGEX MATCHALL "event StartLoadFile" loads1 "${out1}")
+list(LENGTH loads1 n1)
+if(NOT n1 EQUAL 3)
+  message(FATAL_ERROR "the first run loaded ${n1} pictures, not 3:\n${out1}")
+endif()
+if(out2 MATCHES "LoadFile")
+  message(FATAL_ERROR "the second run loaded pictures again:\n${out2}")
+endif()
+file(READ ${WORK}/thumbs.mv6 head LIMIT 16 HEX)
+# "MV6100THUMBNAIL" and its NUL
+if(NOT head STREQUAL "4d56363130305448554d424e41494c00")
+  message(FATAL_ERROR "the thumbnail file does not start with its magic: [${head}]")
+endif()
+file(REMOVE_RECURSE ${WORK})
+message(STATUS "thumbnail file written and reused")
