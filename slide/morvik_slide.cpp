@@ -262,6 +262,7 @@ void CMorvikSlide::timerEvent(QTimerEvent* event) {
 }
 
 void CMorvikSlide::Tick() {
+  RescanPending();
   MoveTo(Move::kNext);
   SkipGoneFiles(Move::kNext);
   FreePicture();

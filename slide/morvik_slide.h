@@ -108,6 +108,7 @@ class CMorvikSlide : public hosting::Control {
   void MakeOrder(bool new_round);
   void UpdateWatch();
   void FolderChanged(const QString& folder);
+  void RescanPending();
   bool CurrentFileGone() const;
   void SkipGoneFiles(Move move);
   int32_t Count() const;
@@ -131,6 +132,7 @@ class CMorvikSlide : public hosting::Control {
   std::mt19937 rng_{std::random_device{}()};
   std::unique_ptr<QFileSystemWatcher> watcher_;
   std::vector<std::string> watch_exts_;
+  bool watch_pending_ = false;  // a matching file was not a picture yet
   std::string last_event_path_;
   std::string last_event_name_;
 

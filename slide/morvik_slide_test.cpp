@@ -354,6 +354,9 @@ TEST_F(SlideDispatchTest, FileAddedToAWatchedFolderIsShownInTheSameRun) {
   h.Put(kIntervalTime, 1);
   OpenFolder(h, folder);
   ASSERT_EQ(h.Call(kStart), 1);
+  // A picture still being written is not a picture yet; it joins once it is.
+  ASSERT_TRUE(slidetest::WriteBytes(folder + "/z.png", "\x89PNG"));
+  EXPECT_FALSE(slidetest::WaitUntil([&] { return h.GetInt(kMaxImage) == 3; }, 300));
   ASSERT_TRUE(slidetest::WritePicture(folder + "/z.png", 20, 20, Qt::magenta));
   bool shown = false;
   slidetest::WaitUntil([&] {

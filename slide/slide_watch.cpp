@@ -41,6 +41,12 @@ void CMorvikSlide::UpdateWatch() {
                    [this](const QString& folder) { FolderChanged(folder); });
 }
 
+void CMorvikSlide::RescanPending() {
+  if (!watch_pending_ || !watcher_) return;
+  watch_pending_ = false;
+  for (const QString& folder : watcher_->directories()) FolderChanged(folder);
+}
+
 void CMorvikSlide::FolderChanged(const QString& folder_q) {
   if (!list_open_ || !PropBool(kWatchFolder)) return;
   const std::string folder = folder_q.toStdString();
@@ -53,7 +59,7 @@ void CMorvikSlide::FolderChanged(const QString& folder_q) {
     std::error_code ec2;
     if (it->is_directory(ec2)) continue;
     const std::string name = it->path().filename().string();
-    if (known.count(name)) continue;
+    if (name.empty() || name[0] == '.' || known.count(name)) continue;  // hidden files never join
     for (const std::string& ext : watch_exts_)
       if (MatchesExtension(name, ext)) {
         names.push_back(name);
@@ -63,7 +69,8 @@ void CMorvikSlide::FolderChanged(const QString& folder_q) {
   std::sort(names.begin(), names.end());
   std::vector<file_list::ThumbnailEntry> added;
   for (const std::string& name : names)
-    EntriesOfFile(folder, name, PropI2(kFileReadWay) == mvFolderMultiImage, PropI2(kSortDate), &added);
+    if (!EntriesOfFile(folder, name, PropI2(kFileReadWay) == mvFolderMultiImage, PropI2(kSortDate), &added))
+      watch_pending_ = true;  // perhaps still being written: looked at again at the next tick
   if (added.empty()) return;
   for (auto& e : added) {
     order_.push_back(static_cast<int>(list_.size()));  // joins the end of the current round
