@@ -1,5 +1,6 @@
 // Packed DIB blocks: BITMAPINFOHEADER, colour table, bottom-up rows.
 #include "imaging/dib.h"
+#include "imaging/pixel_helpers.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -51,14 +52,6 @@ struct MaskShape {
     return static_cast<uint8_t>((v * 255u + max / 2) / max);
   }
 };
-
-int IndexAt(const uint8_t* row, int x, int bpp) {
-  switch (bpp) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default: return row[x];
-  }
-}
 
 // How bit-field pixels are read: standard masks keep the plain layout;
 // anything else is unpacked channel by channel.
@@ -262,7 +255,7 @@ void PadPaletteToUsedIndices(Image* image) {
   int used = -1;
   for (int y = 0; y < image->height(); ++y) {
     const uint8_t* row = image->row(y);
-    for (int x = 0; x < image->width(); ++x) used = std::max(used, IndexAt(row, x, bpp));
+    for (int x = 0; x < image->width(); ++x) used = std::max(used, PaletteIndexAt(row, x, bpp));
   }
   if (used >= static_cast<int>(palette.size())) palette.resize(static_cast<size_t>(used) + 1, PaletteEntry{});
 }

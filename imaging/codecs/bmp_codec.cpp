@@ -20,6 +20,7 @@
 #include "imaging/codecs/internal/format_codec.h"
 #include "imaging/codecs/internal/reduced_picture.h"
 #include "imaging/dib.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -244,7 +245,6 @@ Result BmpReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) 
 
 // --- Writing -------------------------------------------------------------
 
-int IndexAt(const uint8_t* row, int x) { return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4); }
 
 // One row of 8-bit indices as RLE8: runs of three or more equal pixels are
 // encoded, everything between them goes in absolute runs.
@@ -288,7 +288,7 @@ int AlternatingRun(const std::vector<uint8_t>& pix, int i, int limit) {
 
 void EncodeRle4Row(const uint8_t* src, int w, std::vector<uint8_t>* pix, std::vector<uint8_t>* out) {
   pix->resize(static_cast<size_t>(w));
-  for (int x = 0; x < w; ++x) (*pix)[x] = static_cast<uint8_t>(IndexAt(src, x));
+  for (int x = 0; x < w; ++x) (*pix)[x] = static_cast<uint8_t>(PaletteIndexAt(src, x, 4));
   const std::vector<uint8_t>& p = *pix;
   int i = 0;
   while (i < w) {

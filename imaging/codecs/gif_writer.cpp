@@ -10,6 +10,7 @@
 
 #include "imaging/codecs/gif_internal.h"
 #include "imaging/codecs/internal/gif_quantize.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -24,27 +25,6 @@ struct EncoderCloser {
 struct MapDeleter {
   void operator()(ColorMapObject* map) const { GifFreeMapObject(map); }
 };
-
-int IndexAt(const Image& img, int x, int y) {
-  const uint8_t* row = img.row(y);
-  switch (img.bpp()) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default: return row[x];
-  }
-}
-
-// Palette index of the colour closest to (r, g, b); exact when present.
-int NearestIndex(const std::vector<PaletteEntry>& palette, uint8_t r, uint8_t g, uint8_t b) {
-  int best = 0;
-  long best_d = -1;
-  for (size_t i = 0; i < palette.size(); ++i) {
-    const long dr = palette[i].red - r, dg = palette[i].green - g, db = palette[i].blue - b;
-    const long d = dr * dr + dg * dg + db * db;
-    if (best_d < 0 || d < best_d) { best_d = d; best = static_cast<int>(i); }
-  }
-  return best;
-}
 
 Result WriteError(const char* what) { return Result(Status::kCannotWrite, std::string("GIF write failed: ") + what); }
 
@@ -71,7 +51,8 @@ Result GifSave(const Image& image, const std::string& path, const SaveOptions& o
     std::vector<PaletteEntry> used(src->palette().begin(),
                                    src->palette().begin() + std::min<size_t>(src->palette().size(), colors));
     if (!used.empty())
-      transparent = NearestIndex(used, options.transparent_red, options.transparent_green, options.transparent_blue);
+      transparent =
+          NearestPaletteIndex(used, options.transparent_red, options.transparent_green, options.transparent_blue);
   }
   const std::string& comment = !options.comment.empty() ? options.comment : image.comment();
 
@@ -106,7 +87,8 @@ Result GifSave(const Image& image, const std::string& path, const SaveOptions& o
 
   std::vector<GifPixelType> line(static_cast<size_t>(src->width()));
   auto put = [&](int y) -> bool {
-    for (int x = 0; x < src->width(); ++x) line[x] = static_cast<GifPixelType>(IndexAt(*src, x, y));
+    const uint8_t* row = src->row(y);
+    for (int x = 0; x < src->width(); ++x) line[x] = static_cast<GifPixelType>(PaletteIndexAt(row, x, src->bpp()));
     return EGifPutLine(gif.get(), line.data(), src->width()) != GIF_ERROR;
   };
   if (options.interlace) {

@@ -18,6 +18,7 @@
 #include "imaging/codecs/internal/format_codec.h"
 #include "imaging/codecs/internal/reduced_picture.h"
 #include "imaging/dib.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -273,14 +274,6 @@ void EncodeLine(const uint8_t* line, size_t n, std::vector<uint8_t>* out) {
   }
 }
 
-int IndexAt(const uint8_t* row, int x, int bpp) {
-  switch (bpp) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default: return row[x];
-  }
-}
-
 // The picture's row `y` as the file's plane lines (each `bpl` bytes).
 void RowToPlanes(const Image& img, int y, size_t bpl, uint8_t* line) {
   const uint8_t* row = img.row(y);
@@ -289,7 +282,7 @@ void RowToPlanes(const Image& img, int y, size_t bpl, uint8_t* line) {
     case 1: std::memcpy(line, row, (static_cast<size_t>(w) + 7) / 8); break;
     case 4:
       for (int x = 0; x < w; ++x) {
-        const int v = IndexAt(row, x, 4);
+        const int v = PaletteIndexAt(row, x, 4);
         for (int k = 0; k < 4; ++k)
           if ((v >> k) & 1) line[k * bpl + (x >> 3)] |= static_cast<uint8_t>(0x80 >> (x & 7));
       }

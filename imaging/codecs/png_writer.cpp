@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "imaging/codecs/png_internal.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -95,35 +96,13 @@ bool IsGreyRamp(const Image& img) {
   return true;
 }
 
-int IndexAt(const uint8_t* row, int x, int bpp) {
-  switch (bpp) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default: return row[x];
-  }
-}
-
 int MaxIndex(const Image& img) {
   int max = 0;
   for (int y = 0; y < img.height(); ++y) {
     const uint8_t* row = img.row(y);
-    for (int x = 0; x < img.width(); ++x) max = std::max(max, IndexAt(row, x, img.bpp()));
+    for (int x = 0; x < img.width(); ++x) max = std::max(max, PaletteIndexAt(row, x, img.bpp()));
   }
   return max;
-}
-
-int NearestIndex(const std::vector<PaletteEntry>& palette, uint8_t r, uint8_t g, uint8_t b) {
-  int best = 0;
-  long best_d = -1;
-  for (size_t i = 0; i < palette.size(); ++i) {
-    const long dr = palette[i].red - r, dg = palette[i].green - g, db = palette[i].blue - b;
-    const long d = dr * dr + dg * dg + db * db;
-    if (best_d < 0 || d < best_d) {
-      best_d = d;
-      best = static_cast<int>(i);
-    }
-  }
-  return best;
 }
 
 bool HasAlpha(const Image& img) {
@@ -141,7 +120,8 @@ void PlanIndexed(const Image& img, const SaveOptions& options, Plan* plan) {
     plan->color_type = PNG_COLOR_TYPE_GRAY;
     int index = img.transparent_index();
     if (options.use_transparent)
-      index = NearestIndex(img.palette(), options.transparent_red, options.transparent_green, options.transparent_blue);
+      index = NearestPaletteIndex(img.palette(), options.transparent_red, options.transparent_green,
+                                  options.transparent_blue);
     if (index >= 0 && index < (1 << img.bpp())) {
       plan->has_key = true;
       plan->key.gray = static_cast<png_uint_16>(index);
@@ -157,7 +137,8 @@ void PlanIndexed(const Image& img, const SaveOptions& options, Plan* plan) {
   for (const PaletteEntry& e : palette) plan->palette.push_back(png_color{e.red, e.green, e.blue});
   int index = img.transparent_index();
   if (options.use_transparent && !img.palette().empty())
-    index = NearestIndex(palette, options.transparent_red, options.transparent_green, options.transparent_blue);
+    index = NearestPaletteIndex(palette, options.transparent_red, options.transparent_green,
+                                options.transparent_blue);
   if (index >= 0 && static_cast<size_t>(index) < palette.size()) {
     plan->alpha.assign(static_cast<size_t>(index) + 1, 255);
     plan->alpha[index] = 0;

@@ -8,29 +8,11 @@
 #include "imaging/dlls/internal/handles.h"
 #include "imaging/dlls/mv7.h"
 #include "imaging/ops/convert_depth.h"
+#include "imaging/pixel_helpers.h"
 
 using namespace mv7::internal;
 
 namespace {
-
-// Index of the palette colour nearest to `rgb` (squared distance).
-int NearestEntry(const PaletteView& pal, uint32_t rgb) {
-  const int r = static_cast<int>(rgb >> 16 & 0xFF), g = static_cast<int>(rgb >> 8 & 0xFF),
-            b = static_cast<int>(rgb & 0xFF);
-  int best = 0;
-  int best_distance = std::numeric_limits<int>::max();
-  for (int i = 0; i < pal.count; ++i) {
-    const uint8_t* e = pal.entries + i * 4;
-    const int db = e[0] - b, dg = e[1] - g, dr = e[2] - r;
-    const int d = dr * dr + dg * dg + db * db;
-    if (d < best_distance) {
-      best_distance = d;
-      best = i;
-      if (d == 0) break;
-    }
-  }
-  return best;
-}
 
 MVHANDLE DibOfBitmap(const BitmapView& bmp, const PaletteView* pal, int bpp) {
   imaging::Image img;
@@ -67,7 +49,8 @@ MVHANDLE DibOfBitmap(const BitmapView& bmp, const PaletteView* pal, int bpp) {
       const uint32_t rgb = RgbOfPixel(in[x]);
       if (rgb != last_rgb) {
         last_rgb = rgb;
-        last_index = NearestEntry(*pal, rgb);
+        last_index = imaging::NearestPaletteIndex(pal->entries, static_cast<size_t>(pal->count), uint8_t(rgb >> 16),
+                                                  uint8_t(rgb >> 8), uint8_t(rgb));
       }
       const int shift = (per_byte - 1 - x % per_byte) * bpp;
       out[x / per_byte] = static_cast<uint8_t>(out[x / per_byte] | (last_index << shift));

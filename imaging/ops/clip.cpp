@@ -8,6 +8,7 @@
 #include "imaging/ops/internal/packed.h"
 #include "imaging/ops/internal/pixel_fill.h"
 #include "imaging/ops/internal/region_area.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::ops {
 
@@ -22,7 +23,7 @@ Result Trim(const Image& src, Image* dst, const ClipRect& rect) {
 
   Image out;
   if (Result r = Image::Create(w, h, src.bpp(), &out); !r.ok()) return r;
-  try {
+  const Result guarded = GuardResult("Trim", [&]() -> Result {
     if (src.bpp() >= 8) {
       const size_t bytes_pp = static_cast<size_t>(src.bpp() / 8);
       for (int y = 0; y < h; ++y) {
@@ -33,9 +34,9 @@ Result Trim(const Image& src, Image* dst, const ClipRect& rect) {
       const cv::Mat idx = internal::UnpackIndices(src);
       internal::PackIndices(idx(cv::Rect(left, top, w, h)), &out);
     }
-  } catch (const std::bad_alloc&) {
-    return Result(Status::kMemory, "Trim: out of memory");
-  }
+    return Result::Ok();
+  });
+  if (!guarded.ok()) return guarded;
   out.palette() = src.palette();
   out.CopyMetadataFrom(src);
   *dst = std::move(out);
@@ -46,7 +47,7 @@ Result FillOutside(const Image& src, Image* dst, const Region& region, uint32_t 
   if (dst == nullptr) return Result(Status::kBadValue, "FillOutside: no destination");
   if (src.empty()) return Result(Status::kBadImage, "FillOutside: empty picture");
   if (region.whole()) return internal::CopyPicture(src, dst);
-  try {
+  return GuardResult("FillOutside", [&]() -> Result {
     std::vector<uint8_t> covered;
     if (Result r = RegionMask(region, src.width(), src.height(), &covered); !r.ok()) return r;
     cv::Mat outside(src.height(), src.width(), CV_8UC1, covered.data());
@@ -54,10 +55,8 @@ Result FillOutside(const Image& src, Image* dst, const Region& region, uint32_t 
     Image out = src;
     internal::FillWhere(&out, outside, rgb);
     *dst = std::move(out);
-  } catch (const std::bad_alloc&) {
-    return Result(Status::kMemory, "FillOutside: out of memory");
-  }
-  return Result::Ok();
+    return Result::Ok();
+  });
 }
 
 }  // namespace imaging::ops

@@ -11,6 +11,7 @@
 #include "imaging/ops/internal/packed.h"
 #include "imaging/ops/internal/pixel_fill.h"
 #include "imaging/ops/internal/region_area.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::ops {
 namespace {
@@ -82,14 +83,12 @@ Result InvertChannels(const Image& src, Image* dst, ChannelSet channels, const R
   if ((channels & ~unsigned(kAllChannels)) != 0) return Result(Status::kBadValue, "InvertChannels: bad channel set");
   if (channels == kNoChannel) return internal::CopyPicture(src, dst);
   if (src.bpp() < 24) {
-    try {
+    return GuardResult("InvertChannels", [&]() -> Result {
       Image out = src;
       InvertLowDepth(&out, channels, region);
       *dst = std::move(out);
-    } catch (const std::bad_alloc&) {
-      return Result(Status::kMemory, "InvertChannels: out of memory");
-    }
-    return Result::Ok();
+      return Result::Ok();
+    });
   }
   uint8_t tables[3][256];
   const bool on[3] = {(channels & kBlueChannel) != 0, (channels & kGreenChannel) != 0, (channels & kRedChannel) != 0};

@@ -8,6 +8,7 @@
 #include "imaging/ops/internal/depth_rows.h"
 #include "imaging/ops/palettes.h"
 #include "imaging/ops/quantize.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::ops {
 namespace {
@@ -236,11 +237,11 @@ Result ConvertDepth(const Image& src, Image* dst, DepthCode code, const ConvertD
   if (src.empty()) return Result(Status::kBadImage, "empty picture");
 
   Image out;
-  try {
+  const Result guarded = GuardResult("ConvertDepth", [&]() -> Result {
     if (Result r = Convert(src, code, options, &out); !r.ok()) return r;
-  } catch (const std::bad_alloc&) {
-    return Result(Status::kMemory, "out of memory while converting the colour depth");
-  }
+    return Result::Ok();
+  });
+  if (!guarded.ok()) return guarded;
   *dst = std::move(out);
   return Result::Ok();
 }

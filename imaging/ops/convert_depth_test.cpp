@@ -9,6 +9,7 @@
 #include <string>
 
 #include "imaging/ops/palettes.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::ops {
 namespace {
@@ -139,15 +140,6 @@ TEST(ConvertDepth, EveryDepthToEveryTargetMatchesReference) {
   }
 }
 
-int IndexAt(const Image& img, int x, int y) {
-  const uint8_t* p = img.row(y);
-  switch (img.bpp()) {
-    case 1: return (p[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (p[x >> 1] & 0x0F) : (p[x >> 1] >> 4);
-    default: return p[x];
-  }
-}
-
 TEST(ConvertDepth, DiffusionAtEveryDepthAndWidth) {
   for (const char* kind : kSourceKinds) {
     for (int width : {1, 2, 3, 5, 8, 9, 33}) {
@@ -164,7 +156,7 @@ TEST(ConvertDepth, DiffusionAtEveryDepthAndWidth) {
           ASSERT_EQ(out.width(), width);
           ASSERT_LE(out.palette().size(), size_t{1} << out.bpp());
           for (int y = 0; y < 4; ++y)
-            for (int x = 0; x < width; ++x) ASSERT_LT(IndexAt(out, x, y), int(out.palette().size()));
+            for (int x = 0; x < width; ++x) ASSERT_LT(PaletteIndexAt(out.row(y), x, out.bpp()), int(out.palette().size()));
         }
       }
     }

@@ -5,6 +5,7 @@
 
 #include "imaging/ops/convert_depth.h"
 #include "imaging/ops/internal/cv_wrap.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::ops {
 
@@ -13,15 +14,15 @@ Result AddPictureFrame(const Image& src, Image* dst, const FrameOptions& options
   if (src.empty()) return Result(Status::kBadImage, "AddPictureFrame: empty picture");
   if (options.thin < 0 || options.broad < 0) return Result(Status::kBadValue, "AddPictureFrame: negative edge");
   Image out;
-  try {
+  const Result guarded = GuardResult("AddPictureFrame", [&]() -> Result {
     if (src.bpp() >= 24) {
       out = src;
     } else if (Result r = ConvertDepth(src, &out, DepthCode::kTrue24); !r.ok()) {
       return r;
     }
-  } catch (const std::bad_alloc&) {
-    return Result(Status::kMemory, "AddPictureFrame: out of memory");
-  }
+    return Result::Ok();
+  });
+  if (!guarded.ok()) return guarded;
   const int w = out.width(), h = out.height();
   const int thin_w = std::min(options.thin, w), thin_h = std::min(options.thin, h);
   const int broad_w = std::min(options.broad, w), broad_h = std::min(options.broad, h);

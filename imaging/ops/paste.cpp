@@ -5,6 +5,7 @@
 #include "imaging/ops/convert_depth.h"
 #include "imaging/ops/internal/cv_wrap.h"
 #include "imaging/ops/internal/packed.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::ops {
 namespace {
@@ -45,7 +46,7 @@ Result PasteImage(const Image& src, Image* dst, const Image& piece, int x, int y
   if (on_pic.empty()) return dst == &src ? Result::Ok() : (*dst = src, Result::Ok());
   const cv::Rect on_piece(on_pic.x - x, on_pic.y - y, on_pic.width, on_pic.height);
 
-  try {
+  return GuardResult("PasteImage", [&]() -> Result {
     cv::Mat mask;  // empty = every pixel
     if (options.blend == PasteBlend::kTransparentColor) {
       mask.create(on_piece.size(), CV_8UC1);
@@ -79,10 +80,8 @@ Result PasteImage(const Image& src, Image* dst, const Image& piece, int x, int y
       internal::PackIndices(idx, &out);
     }
     *dst = std::move(out);
-  } catch (const std::bad_alloc&) {
-    return Result(Status::kMemory, "PasteImage: out of memory");
-  }
-  return Result::Ok();
+    return Result::Ok();
+  });
 }
 
 }  // namespace imaging::ops

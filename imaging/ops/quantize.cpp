@@ -8,6 +8,7 @@
 #include <new>
 
 #include "imaging/ops/internal/depth_rows.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::ops {
 namespace {
@@ -224,7 +225,7 @@ Result BuildOptimizedPalette(const Image& src, int max_colors, OptimizedPalette*
   if (out == nullptr) return Result(Status::kBadValue, "no palette to fill");
   if (max_colors < 2 || max_colors > 256) return Result(Status::kBadValue, "palette size must be 2..256");
   if (src.empty()) return Result(Status::kBadImage, "empty picture");
-  try {
+  return GuardResult("BuildOptimizedPalette", [&]() -> Result {
     ExactColors exact(max_colors);
     depth_internal::BgrRowReader reader(src);
     bool fits = true;
@@ -245,10 +246,8 @@ Result BuildOptimizedPalette(const Image& src, int max_colors, OptimizedPalette*
       result.colors = WuPalette(src, max_colors);
     }
     *out = std::move(result);
-  } catch (const std::bad_alloc&) {
-    return Result(Status::kMemory, "out of memory while building a palette");
-  }
-  return Result::Ok();
+    return Result::Ok();
+  });
 }
 
 // ---------------------------------------------------------------------------

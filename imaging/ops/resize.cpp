@@ -10,6 +10,7 @@
 #include "imaging/ops/internal/filter_frame.h"
 #include "imaging/ops/internal/packed.h"
 #include "imaging/ops/internal/palette_kind.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::ops {
 namespace {
@@ -35,7 +36,7 @@ Result ResizeImage(const Image& src, Image* dst, int width, int height, ResizeFi
     return Result(Status::kBadValue, "ResizeImage: unknown filter");
   if (width == src.width() && height == src.height()) return internal::CopyPicture(src, dst);
 
-  try {
+  return GuardResult("ResizeImage", [&]() -> Result {
     if (src.bpp() == 16) {
       Image wide, scaled;
       if (Result r = ConvertDepth(src, &wide, DepthCode::kTrue24); !r.ok()) return r;
@@ -57,12 +58,8 @@ Result ResizeImage(const Image& src, Image* dst, int width, int height, ResizeFi
     out.palette() = src.palette();
     out.CopyMetadataFrom(src);
     *dst = std::move(out);
-  } catch (const std::bad_alloc&) {
-    return Result(Status::kMemory, "ResizeImage: out of memory");
-  } catch (const cv::Exception& e) {
-    return Result(Status::kOther, std::string("ResizeImage: ") + e.what());
-  }
-  return Result::Ok();
+    return Result::Ok();
+  });
 }
 
 Result ReduceToSize(const Image& src, Image* dst, double width, double height, ReduceMode mode) {

@@ -12,6 +12,7 @@
 #include "imaging/ops/internal/palette_kind.h"
 #include "imaging/ops/internal/pixel_fill.h"
 #include "imaging/ops/internal/turn.h"
+#include "imaging/pixel_helpers.h"
 
 namespace imaging::ops {
 namespace {
@@ -120,7 +121,7 @@ Result RotateImage(const Image& src, Image* dst, int angle_centidegrees, Flip fl
     return Result(Status::kBadValue, "RotateImage: unknown canvas");
   const int angle = ((angle_centidegrees % 36000) + 36000) % 36000;
   if (angle == 0 && flip == Flip::kNone) return internal::CopyPicture(src, dst);
-  try {
+  return GuardResult("RotateImage", [&]() -> Result {
     Image out;
     if (angle % 9000 == 0) {
       if (Result r = TurnExact(src, &out, angle / 9000, flip, fill_rgb, canvas); !r.ok()) return r;
@@ -128,12 +129,8 @@ Result RotateImage(const Image& src, Image* dst, int angle_centidegrees, Flip fl
       if (Result r = TurnResampled(src, &out, angle / 100.0, flip, fill_rgb, canvas); !r.ok()) return r;
     }
     *dst = std::move(out);
-  } catch (const std::bad_alloc&) {
-    return Result(Status::kMemory, "RotateImage: out of memory");
-  } catch (const cv::Exception& e) {
-    return Result(Status::kOther, std::string("RotateImage: ") + e.what());
-  }
-  return Result::Ok();
+    return Result::Ok();
+  });
 }
 
 }  // namespace imaging::ops

@@ -3,19 +3,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "imaging/pixel_helpers.h"
+
 namespace imaging::control {
 namespace {
 
 constexpr double kInchesPerMetre = 39.37007874;
-
-// Palette index of pixel x in a row of 1, 4 or 8 bpp.
-inline int IndexAt(const uint8_t* row, int x, int bpp) {
-  switch (bpp) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0F) : (row[x >> 1] >> 4);
-    default: return row[x];
-  }
-}
 
 void CopyDpi(const Image& image, QImage* q) {
   if (image.dpi_x() > 0) q->setDotsPerMeterX(static_cast<int>(std::lround(image.dpi_x() * kInchesPerMetre)));
@@ -45,7 +38,7 @@ QImage ToQImage(const Image& image) {
       if (bpp == 8) {
         std::memcpy(dst, src, static_cast<size_t>(w));
       } else {
-        for (int x = 0; x < w; ++x) dst[x] = static_cast<uchar>(IndexAt(src, x, bpp));
+        for (int x = 0; x < w; ++x) dst[x] = static_cast<uchar>(PaletteIndexAt(src, x, bpp));
       }
     }
   } else {
@@ -141,7 +134,7 @@ Result ToBgr24(const Image& image, Image* out) {
     } else {
       const auto& pal = image.palette();
       for (int x = 0; x < w; ++x, dst += 3) {
-        const size_t i = static_cast<size_t>(IndexAt(src, x, bpp));
+        const size_t i = static_cast<size_t>(PaletteIndexAt(src, x, bpp));
         const PaletteEntry e = i < pal.size() ? pal[i] : PaletteEntry{};
         dst[0] = e.blue; dst[1] = e.green; dst[2] = e.red;
       }
