@@ -16,6 +16,22 @@
 
 namespace platform {
 
+// The table: Windows family name (as the windows and hosts spell it) and
+// the installed family.  Header-only so that libraries which link nothing
+// of platform/ (the viewer controls) read the same table.
+struct FontSubstitution {
+  const char16_t* windows_family;
+  const char* family;
+};
+inline constexpr FontSubstitution kFontSubstitutions[] = {
+    {u"ＭＳ Ｐゴシック", "Noto Sans CJK JP"},    {u"ＭＳ ゴシック", "Noto Sans CJK JP"},
+    {u"ＭＳ Ｐ明朝", "Noto Serif CJK JP"},       {u"ＭＳ 明朝", "Noto Serif CJK JP"},
+    {u"ＭＳ ＵＩ ゴシック", "Noto Sans CJK JP"}, {u"MS UI Gothic", "Noto Sans CJK JP"},
+    {u"MS PGothic", "Noto Sans CJK JP"},         {u"MS Gothic", "Noto Sans CJK JP"},
+    {u"MS PMincho", "Noto Serif CJK JP"},        {u"MS Mincho", "Noto Serif CJK JP"},
+    {u"Meiryo", "Noto Sans CJK JP"},
+};
+
 // SubstituteFontFamily(): the installed family for a Windows family name;
 // names outside the table come back unchanged.
 QString SubstituteFontFamily(const QString& windows_family);

@@ -18,7 +18,7 @@
 #include <memory>
 
 #include "editor/dialogs/dialog_imaging.h"
-#include "editor/dialogs/image_menu.h"
+#include "editor/dialogs/pp_pic.h"
 #include "editor/picture_edit/imaging_seam/imaging_seam.h"
 #include "imaging/control/morvik.h"
 
@@ -69,13 +69,16 @@ inline void RunWhileShown(QDialog* dialog, std::function<void()> steps) {
   poll->start();
 }
 
-// AnswerImageMenu(): the "画像(&F)" menu answers `choice` until the guard
-// goes.
+// AnswerImageMenu(): the "画像(&F)" menu (the popup window's menu 10)
+// chooses the item captioned `item` ("" closes it without a choice) until
+// the guard goes.
 struct AnswerImageMenu {
-  explicit AnswerImageMenu(const QString& choice) {
-    SetImageMenuChooser([choice](QWidget*) { return choice; });
+  explicit AnswerImageMenu(const QString& item) {
+    ppPic::SetMenuRunner([item](QMenu* menu, QWidget*) {
+      if (!item.isEmpty()) TriggerMenuPath(menu, {item});
+    });
   }
-  ~AnswerImageMenu() { SetImageMenuChooser({}); }
+  ~AnswerImageMenu() { ppPic::SetMenuRunner(nullptr); }
 };
 
 // Input as a user gives it.

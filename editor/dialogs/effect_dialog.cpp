@@ -304,7 +304,7 @@ void EffectDialog::slotUndo() {
 }
 
 void EffectDialog::slotImageMenu() {
-  const QString choice = ChooseImageMenu(this, lb_com_[0]->mapToGlobal(QPoint(0, lb_com_[0]->height())));
+  const QString choice = ChooseImageMenu(this);
   // A menu closed without a choice leaves the dialog as it was.
   if (choice.isEmpty()) return;
   if (choice == QStringLiteral("更新") && caller_ && work_->ImageHandle()) {

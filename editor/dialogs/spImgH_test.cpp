@@ -101,7 +101,7 @@ TEST(spImgH, LinkedColourSlidersRunOnePreview) {
   Direct(reference).SetRegionMode(1);
   ASSERT_TRUE(Direct(reference).AdjustBrightness(Corners{}, 40, 40, 40));
   spImgH d;
-  AnswerImageMenu answer(QStringLiteral("更新"));
+  AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
   RunWhileShown(&d, [&] {
     d.TabS()->setCurrentIndex(TabOf(d, "明度"));
     d.ssRbn()->click();
@@ -147,7 +147,7 @@ TEST(spImgH, CorrectionsEqualTheDirectCalls) {
     Direct(reference).SetRegionMode(1);
     ASSERT_TRUE(c.direct(Direct(reference))) << c.tab;
     spImgH d;
-    AnswerImageMenu answer(QStringLiteral("更新"));
+    AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
     RunWhileShown(&d, [&] {
       d.TabS()->setCurrentIndex(TabOf(d, c.tab));
       c.set(d);

@@ -95,7 +95,7 @@ TEST(spImgK, StackedEffectsEqualTheOperationsInSequence) {
   ASSERT_TRUE(Direct(reference).Emboss(Corners{}, 0, 3, 100));
 
   spImgK d;
-  AnswerImageMenu answer(QStringLiteral("更新"));
+  AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
   RunWhileShown(&d, [&] {
     d.TabS()->setCurrentIndex(TabOf(d, "ﾓｻﾞｲｸ"));
     Draw(d);
@@ -122,7 +122,7 @@ TEST(spImgK, RegionOutsideAndWholePicture) {
     Direct(reference).SetRegionMode(2);
     ASSERT_TRUE(Direct(reference).InvertChannels(Corners::Rect(10, 5, 50, 40), true, false, true));
     spImgK d;
-    AnswerImageMenu answer(QStringLiteral("更新"));
+    AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
     RunWhileShown(&d, [&] {
       d.TabS()->setCurrentIndex(TabOf(d, "色反転"));
       EXPECT_FALSE(d.chRGB(0)->isChecked());
@@ -142,7 +142,7 @@ TEST(spImgK, RegionOutsideAndWholePicture) {
     Direct(reference).SetRegionMode(1);
     ASSERT_TRUE(Direct(reference).Wave(Corners{}, 1, 100, 10, 0.5));
     spImgK d;
-    AnswerImageMenu answer(QStringLiteral("更新"));
+    AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
     RunWhileShown(&d, [&] {
       d.TabS()->setCurrentIndex(TabOf(d, "波"));
       d.cbImg(0)->setCurrentIndex(1);
@@ -161,7 +161,7 @@ TEST(spImgK, CancelLeavesThePictureIdentical) {
     EditorControl editor(picture);
     const imaging::MemHandle handle = editor.mv->ImageHandle();
     spImgK d;
-    AnswerImageMenu answer(way == QStringLiteral("window") ? QString() : way);
+    AnswerImageMenu answer(way == QStringLiteral("閉じる") ? QStringLiteral("編集はｷｬﾝｾﾙして閉じる") : QString());
     RunWhileShown(&d, [&] {
       Draw(d);
       if (way != QStringLiteral("window")) d.lbCom(0)->click();

@@ -266,7 +266,7 @@ void spImgR::slotUndo() {
 }
 
 void spImgR::slotImageMenu() {
-  const QString choice = ChooseImageMenu(this, lb_com_[0]->mapToGlobal(QPoint(0, lb_com_[0]->height())));
+  const QString choice = ChooseImageMenu(this);
   // A menu closed without a choice applies nothing and keeps the dialog.
   if (choice.isEmpty()) return;
   if (choice != QStringLiteral("閉じる") && caller_ && work_->ImageHandle()) {

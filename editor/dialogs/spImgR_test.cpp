@@ -72,7 +72,7 @@ TEST(spImgR, BaseLineAtThirtyDegreesStraightens) {
   ASSERT_NEAR(DarkLineAngle(picture, 70, 290), -30.0, 0.2);
   EditorControl editor(picture);
   spImgR d;
-  AnswerImageMenu answer(QStringLiteral("更新"));
+  AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
   RunWhileShown(&d, [&] {
     EXPECT_FALSE(d.cmLine(0)->isEnabled());
     d.PictureClicked(static_cast<int>(a.x()), static_cast<int>(a.y()));
@@ -101,7 +101,7 @@ TEST(spImgR, FixedTurnsEqualTheDirectCallsAndConvertOnce) {
   ASSERT_TRUE(Direct(reference).RotateImage(-9000, false, false, true, 255, 255, 255, false));
   ASSERT_TRUE(Direct(reference).RotateImage(0, true, false, true, 255, 255, 255, false));
   spImgR d;
-  AnswerImageMenu answer(QStringLiteral("更新"));
+  AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
   RunWhileShown(&d, [&] {
     EXPECT_EQ(d.cmRect(2)->text(), QStringLiteral("右 90度"));
     d.cmRect(2)->click();

@@ -1,27 +1,13 @@
 #include "viewer_common/utils/font_map.h"
 #include <algorithm>
 
+#include "platform/font_substitution.h"
+
 namespace viewer {
-namespace {
-
-struct Substitution {
-  const char16_t* from;
-  const char* to;
-};
-
-constexpr Substitution kTable[] = {
-    {u"ＭＳ Ｐ明朝", "Noto Serif CJK JP"},   {u"ＭＳ 明朝", "Noto Serif CJK JP"},
-    {u"ＭＳ Ｐゴシック", "Noto Sans CJK JP"}, {u"ＭＳ ゴシック", "Noto Sans CJK JP"},
-    {u"MS PMincho", "Noto Serif CJK JP"},   {u"MS Mincho", "Noto Serif CJK JP"},
-    {u"MS PGothic", "Noto Sans CJK JP"},    {u"MS Gothic", "Noto Sans CJK JP"},
-    {u"MS UI Gothic", "Noto Sans CJK JP"},  {u"Meiryo", "Noto Sans CJK JP"},
-};
-
-}  // namespace
 
 QString SubstituteFace(const std::u16string& name) {
-  for (const Substitution& s : kTable)
-    if (name == s.from) return QString::fromLatin1(s.to);
+  for (const platform::FontSubstitution& s : platform::kFontSubstitutions)
+    if (name == s.windows_family) return QString::fromLatin1(s.family);
   return QString::fromStdU16String(name);
 }
 
