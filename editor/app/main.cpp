@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <memory>
 
+#include "editor/dialogs/parameter_dialogs.h"
 #include "editor/dialogs/pp_pic.h"
 #include "editor/dialogs/sbWmf.h"
 #include "editor/dialogs/window_plugs.h"
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
   QApplication::setDesktopFileName(QStringLiteral("ruvel"));
   ruvel::PlugInVectorViewer();
   ruvel::PlugEditorWindows();
+  ruvel::PlugInParameterDialogs();
   // The hidden window holding every menu, loaded before the main window.
   auto menus = std::make_unique<ruvel::ppPic>();
   ruvel::StartupOptions options;

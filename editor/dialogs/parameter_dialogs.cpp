@@ -5,6 +5,7 @@
 #include "editor/dialogs/spImgH.h"
 #include "editor/dialogs/spImgK.h"
 #include "editor/dialogs/spImgR.h"
+#include "editor/picture_edit/dialog_seams.h"
 
 namespace ruvel {
 
@@ -18,6 +19,17 @@ bool OpenDetailDialog(int code, MvInstance& xImg, int& view_mode, QString& depth
     default: break;
   }
   return ok;
+}
+
+void PlugInParameterDialogs() {
+  for (const DetailDialog code :
+       {DetailDialog::kColour, DetailDialog::kCorrection, DetailDialog::kEffects, DetailDialog::kRotation}) {
+    dialog_seams::SetDetailDialog(code, [code](DetailDialogArgs& a) {
+      if (!a.mvImg) return false;
+      int mode = a.viewMode;
+      return OpenDetailDialog(static_cast<int>(code), *a.mvImg, mode, a.depthCode, a.range);
+    });
+  }
 }
 
 }  // namespace ruvel

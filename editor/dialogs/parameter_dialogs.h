@@ -6,6 +6,10 @@
 //   int mode = 1;
 //   QString depth = "24.";
 //   bool ok = OpenDetailDialog(2, editor_mv, mode, depth, {0, 0, 0, 0});
+//
+// At start-up the program plugs them into the editing control:
+//
+//   ruvel::PlugInParameterDialogs();
 #pragma once
 
 #include <QString>
@@ -21,5 +25,9 @@ class MvInstance;
 // and returns whether the picture was changed.  An unknown code opens
 // nothing and returns false.
 bool OpenDetailDialog(int code, MvInstance& xImg, int& view_mode, QString& depth_code, const DialogRegion& region);
+
+// PlugInParameterDialogs(): makes the four dialogs the editing control's
+// detail dialogs (its "詳細指定" jobs).  Called once at start-up.
+void PlugInParameterDialogs();
 
 }  // namespace ruvel

@@ -17,6 +17,7 @@
 #include "editor/picture_edit/imaging_seam/imaging_seam.h"
 #include "editor/shell/usr.h"
 #include "editor/shell/usr_procs.h"
+#include "editor/shell/y_ini.h"
 
 namespace ruvel {
 
@@ -193,7 +194,7 @@ void spImgC::Convert() {
 void spImgC::slotInvert() {
   preview_->SetRegionInside(1);
   preview_->SetRegionMode(1);
-  dlg::InvertWhole(*preview_, true, true, true);
+  preview_->InvertChannels(SeamCorners{}, true, true, true);  // no polygon
   preview_->DrawImage(DisplayMode());
 }
 

@@ -189,18 +189,18 @@ bool spImgH::ApplyOperation(MvInstance& mv, const SeamCorners& c) {
   const auto is = [&name](const char* s) { return name == QString::fromUtf8(s); };
   const auto n = [this](int i) { return RoundHalfEven(sld_[i]->ValS()); };
   if (is("明度")) return mv.AdjustBrightness(c, n(0), n(1), n(2));
-  if (is("ぼかし")) return dlg::Blur(mv, c, n(3));
-  if (is("ｼｬｰﾌﾟ")) return dlg::Sharpen(mv, c, n(3));
+  if (is("ぼかし")) return mv.Blur(c, n(3));
+  if (is("ｼｬｰﾌﾟ")) return mv.Sharpen(c, n(3));
   if (is("彩度")) return mv.AdjustSaturation(c, n(3));
-  if (is("淵を滑らかに")) return dlg::SmoothEdges(mv, c);
-  if (is("ﾉｲｽﾞの除去")) return dlg::RemoveNoise(mv, c, ch_img_->isChecked() ? 1 : 0, n(4));
+  if (is("淵を滑らかに")) return mv.SmoothEdges(c);
+  if (is("ﾉｲｽﾞの除去")) return mv.RemoveNoise(c, ch_img_->isChecked() ? 1 : 0, n(4));
   if (is("ｽﾌﾟﾗｲﾝ補正")) {
     const ToneCurvePoints p = ComputeToneCurve(sld_[5]->ValS(), sld_[6]->ValS());
     const std::vector<int> x(p.x.begin(), p.x.end());
     const std::vector<int> y(p.y.begin(), p.y.end());
     const bool c1 = ch_spline_[0]->isChecked(), c2 = ch_spline_[1]->isChecked(), c3 = ch_spline_[2]->isChecked();
-    return op_spline_[0]->isChecked() ? dlg::ToneCurve(mv, c, x, y, 5, c1, c2, c3)
-                                      : dlg::ToneCurveYCrCb(mv, c, x, y, 5, c1, c2, c3);
+    return op_spline_[0]->isChecked() ? mv.ToneCurve(c, x, y, 5, c1, c2, c3)
+                                      : mv.ToneCurveYCrCb(c, x, y, 5, c1, c2, c3);
   }
   return false;
 }

@@ -165,15 +165,15 @@ bool spImgK::ApplyOperation(MvInstance& mv, const SeamCorners& c) {
   const auto v = [this](int i) { return sld_[i]->ValS(); };
   const auto n = [this](int i) { return RoundHalfEven(sld_[i]->ValS()); };
   const auto list = [this](int i) { return cb_img_[i]->currentIndex(); };
-  if (is("ｴﾝﾎﾞｽ")) return dlg::Emboss(mv, c, list(0), n(0), n(1));
-  if (is("ﾓｻﾞｲｸ")) return dlg::Mosaic(mv, c, n(0), n(1));
-  if (is("輪郭")) return dlg::EdgeExtract(mv, c, list(1), list(2), n(2));
-  if (is("ﾓｰｼｮﾝ")) return dlg::MotionBlur(mv, c, list(0), n(0), n(1));
-  if (is("波")) return dlg::Wave(mv, c, list(0), n(0), 10, v(1));
-  if (is("波紋")) return dlg::Ripple(mv, c, 20.0, v(0), v(1), list(0) == 1);
-  if (is("渦巻")) return dlg::Whirl(mv, c, v(0), 1.0, v(1));
-  if (is("ﾚﾝｽﾞ")) return dlg::Lens(mv, c, v(2), list(1) == 0);
-  if (is("ｷｬﾝﾊﾟｽ")) return dlg::Canvas(mv, c, list(1), n(2));
+  if (is("ｴﾝﾎﾞｽ")) return mv.Emboss(c, list(0), n(0), n(1));
+  if (is("ﾓｻﾞｲｸ")) return mv.Mosaic(c, n(0), n(1));
+  if (is("輪郭")) return mv.EdgeExtract(c, list(1), list(2), n(2));
+  if (is("ﾓｰｼｮﾝ")) return mv.MotionBlur(c, list(0), n(0), n(1));
+  if (is("波")) return mv.Wave(c, list(0), n(0), 10, v(1));
+  if (is("波紋")) return mv.Ripple(c, 20.0, v(0), v(1), list(0) == 1);
+  if (is("渦巻")) return mv.Whirl(c, v(0), 1.0, v(1));
+  if (is("ﾚﾝｽﾞ")) return mv.Lens(c, v(2), list(1) == 0);
+  if (is("ｷｬﾝﾊﾟｽ")) return mv.Canvas(c, list(1), n(2));
   if (is("色反転"))
     return mv.InvertChannels(c, ch_rgb_[0]->isChecked(), ch_rgb_[1]->isChecked(), ch_rgb_[2]->isChecked());
   return false;

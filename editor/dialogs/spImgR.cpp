@@ -173,8 +173,8 @@ spImgR::spImgR(QWidget* parent) : QDialog(parent) {
 
   connect(lb_com_[0], &QToolButton::clicked, this, &spImgR::slotImageMenu);
   connect(lb_com_[1], &QToolButton::clicked, this, &spImgR::slotUndo);
-  dlg::OnPictureClick(*work_, this, [this](int button, int x, int y) {
-    if (button == 1) PictureClicked(x, y);
+  connect(work_.get(), &MvInstance::ImageClick, this, [this](int button) {
+    if (button == 1) PictureClicked(work_->PointPosition().x(), work_->PointPosition().y());
   });
 }
 
@@ -213,7 +213,7 @@ void spImgR::Rotate(int angle, bool flip_horizontal, bool flip_vertical) {
     if (work_->ConvertDepth(16, false, true, 128)) depth_text_ = QStringLiteral("16.");
   }
   work_->SetRegionInside(1);
-  dlg::RotateImage(*work_, angle, flip_horizontal, flip_vertical, true, 255, 255, 255, op_size_[1]->isChecked());
+  work_->RotateImage(angle, flip_horizontal, flip_vertical, true, 255, 255, 255, op_size_[1]->isChecked());
   work_->DrawImage(preview_mode_);
   // The marks and points of a base line belong to the picture before the
   // turn; they are cleared with it.

@@ -134,6 +134,30 @@ TEST(spImgR, UndoAndClosingWithoutAChoiceChangeNothing) {
   EXPECT_EQ(d.mvImg().ImageHandle(), 0u);
 }
 
+TEST(spImgR, ClicksOnThePreviewSetTheBaseLine) {
+  EditorControl editor(TestPicture(200, 150));
+  spImgR d;
+  RunWhileShown(&d, [&] {
+    QWidget* view = d.mvImg().viewport();
+    for (const QPoint p : {QPoint(20, 120), QPoint(180, 40)}) {
+      const QPointF at = d.mvImg().PictureToViewport(p);
+      QMouseEvent press(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                        Qt::NoModifier);
+      QMouseEvent release(QEvent::MouseButtonRelease, at, view->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                          Qt::NoModifier);
+      QApplication::sendEvent(view, &press);
+      QApplication::sendEvent(view, &release);
+    }
+    EXPECT_EQ(d.LineStep(), 2);
+    EXPECT_TRUE(d.cmLine(1)->isEnabled());
+    d.cmClr()->click();
+    EXPECT_EQ(d.LineStep(), 0);
+    EXPECT_FALSE(d.cmLine(0)->isEnabled());
+    EXPECT_EQ(d.lbPoint()->text(), QStringLiteral("基準線の開始位置を指定して下さい"));
+  });
+  EXPECT_FALSE(d.Open(*editor.mv, 1, QStringLiteral("24.")));
+}
+
 TEST(spImgR, ActualSizeAndMagnifier) {
   EditorControl editor(TestPicture());
   spImgR d;

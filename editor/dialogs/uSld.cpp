@@ -12,6 +12,7 @@
 #include <cmath>
 #include <limits>
 
+#include "editor/shell/y_ini.h"
 #include "platform/font_substitution.h"
 
 namespace ruvel {
@@ -53,33 +54,6 @@ QString FormatShortest(double value) {
   QString s = QString::number(value, 'g', 15);
   if (s == QLatin1String("-0")) s = QStringLiteral("0");
   return s;
-}
-
-double LeadingNumber(const QString& text) {
-  int i = 0;
-  const int n = static_cast<int>(text.size());
-  while (i < n && (text[i] == QLatin1Char(' ') || text[i] == QLatin1Char('\t'))) ++i;
-  const int start = i;
-  if (i < n && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+'))) ++i;
-  int digits = 0;
-  while (i < n && text[i].isDigit() && text[i].unicode() < 128) ++i, ++digits;
-  if (i < n && text[i] == QLatin1Char('.')) {
-    ++i;
-    while (i < n && text[i].isDigit() && text[i].unicode() < 128) ++i, ++digits;
-  }
-  if (digits == 0) return 0.0;
-  int end = i;
-  // An exponent counts only when digits follow it.
-  if (i < n && (text[i] == QLatin1Char('e') || text[i] == QLatin1Char('E'))) {
-    int j = i + 1;
-    if (j < n && (text[j] == QLatin1Char('-') || text[j] == QLatin1Char('+'))) ++j;
-    int exp_digits = 0;
-    while (j < n && text[j].isDigit() && text[j].unicode() < 128) ++j, ++exp_digits;
-    if (exp_digits > 0) end = j;
-  }
-  bool ok = false;
-  const double v = text.mid(start, end - start).toDouble(&ok);
-  return ok && std::isfinite(v) ? v : 0.0;
 }
 
 uSld::uSld(QWidget* parent)

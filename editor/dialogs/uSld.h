@@ -94,8 +94,5 @@ QString FormatHashPoint(double value);
 QString FormatZeroPoint(double value);
 // FormatShortest(): as many digits as the value needs (0.37 -> "0.37").
 QString FormatShortest(double value);
-// LeadingNumber(): the number the text starts with (after blanks), 0 when
-// it starts with none: "12abc" -> 12, "-.5" -> -0.5, "abc" -> 0.
-double LeadingNumber(const QString& text);
 
 }  // namespace ruvel

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "editor/dialogs/dialog_test_support.h"
+#include "editor/shell/y_ini.h"
 
 namespace ruvel {
 namespace {
