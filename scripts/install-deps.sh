@@ -8,7 +8,7 @@ PACKAGES=(
   # toolchain
   build-essential cmake ninja-build pkg-config git
   # Qt 6
-  qt6-base-dev qt6-svg-dev libqt6svg6
+  qt6-base-dev qt6-svg-dev libqt6svg6 libxcb1-dev
   # codecs
   libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev
   libopenjp2-7-dev libexif-dev
