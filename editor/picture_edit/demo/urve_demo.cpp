@@ -1,10 +1,12 @@
 // urve_demo: one editing control in a window with menus for opening,
 // saving, the view and mouse modes, zoom, selection sizes and undo.
 //
-//   urve_demo [picture [view word [range job]]]
+//   urve_demo [picture [view word [range job [group=job | capture=file]...]]]
 //
 // e.g. urve_demo a.jpg 実寸 "名刺(9.1 * 5.5 cm)" opens a.jpg at actual size
-// with a card-sized selection.
+// with a card-sized selection; urve_demo a.jpg ｽｹｰﾙ "" 回転=右90度 効果=ﾓｻﾞｲｸ
+// then turns it and applies the mosaic; capture=/tmp/s.png saves a capture
+// of the active window and opens it.
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
@@ -15,7 +17,11 @@
 #include <QStatusBar>
 #include <QTemporaryDir>
 
+#include <utility>
+#include <vector>
+
 #include "editor/picture_edit/urve.h"
+#include "editor/shell/usr.h"
 
 namespace {
 
@@ -97,6 +103,21 @@ int main(int argc, char** argv) {
 
   QMenu* edit = window.menuBar()->addMenu(QStringLiteral("画像編集"));
   edit->addAction(QStringLiteral("編集を一つ戻す"), act("画像編集", "編集を一つ戻す"));
+  for (const char* j : {"ﾄﾘﾐﾝｸﾞ", "画像枠を追加", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞにｺﾋﾟｰ", "ｸﾘｯﾌﾟﾎﾞｰﾄﾞから新規", "解像度"})
+    edit->addAction(QString::fromUtf8(j), act("画像編集", QString::fromUtf8(j)));
+  const std::pair<const char*, std::vector<const char*>> groups[] = {
+      {"色数", {"白黒", "16色(4bit)", "ｸﾞﾚ-(8bit)", "256色(8bit)", "24ﾋﾞｯﾄ"}},
+      {"補正", {"ﾉｲｽﾞの除去", "ぼかし", "ｼｬ-ﾌﾟ", "ｽﾌﾟﾗｲﾝ補正"}},
+      {"効果", {"ｴﾝﾎﾞｽ", "ﾓｻﾞｲｸ", "輪郭", "波", "渦巻", "ﾚﾝｽﾞ", "ｷｬﾝﾊﾞｽ"}},
+      {"回転", {"左右反転", "上下反転", "右90度", "左90度", "右180度"}},
+      {"明度", {"明るく", "暗く"}},
+      {"彩度", {"鮮やか", "淡く"}},
+      {"色反転", {"全て", "Red"}},
+  };
+  for (const auto& [group, jobs] : groups) {
+    QMenu* menu = window.menuBar()->addMenu(QString::fromUtf8(group));
+    for (const char* j : jobs) menu->addAction(QString::fromUtf8(j), act(QString::fromUtf8(group), QString::fromUtf8(j)));
+  }
   edit->addAction(QStringLiteral("ﾂｰﾙﾊﾞｰ"), [pic] { pic->SetToolbar(!pic->ToolbarShown()); });
 
   window.resize(900, 650);
@@ -112,7 +133,18 @@ int main(int argc, char** argv) {
     pic->RefreshPicture(false);
   }
   if (argc > 2) pic->pcAct(QStringLiteral("表示"), QString::fromLocal8Bit(argv[2]));
-  if (argc > 3) pic->pcAct(QStringLiteral("範囲"), QString::fromLocal8Bit(argv[3]));
+  if (argc > 3 && argv[3][0] != '\0') pic->pcAct(QStringLiteral("範囲"), QString::fromLocal8Bit(argv[3]));
+  for (int i = 4; i < argc; ++i) {
+    const QString arg = QString::fromLocal8Bit(argv[i]);
+    const int eq = arg.indexOf('=');
+    if (eq < 0) continue;
+    if (arg.left(eq) == QStringLiteral("capture")) {
+      ruvel::Usr().Started = true;
+      pic->aeSaveCapt(arg.mid(eq + 1), true);
+    } else {
+      pic->pcAct(arg.left(eq), arg.mid(eq + 1));
+    }
+  }
   const int rc = app.exec();
   pic->cOff();
   return rc;
