@@ -153,11 +153,11 @@ PAIR(BM_PcActDepth256, BM_EngineDepth256)
 
 int main(int argc, char** argv) {
   return bench::RunQtBenchmarks(argc, argv, [](const bench::RatioReporter& r) {
-    r.PrintRatio("pcAct rotate 90 / engine + snapshot", "BM_PcActRotate90", "BM_EngineRotate90", 1.15);
-    r.PrintRatio("pcAct blur / engine + snapshot", "BM_PcActBlur", "BM_EngineBlur", 1.15);
-    r.PrintRatio("pcAct brightness / engine + snapshot", "BM_PcActBrightness", "BM_EngineBrightness", 1.15);
-    r.PrintRatio("pcAct trim / engine + snapshot", "BM_PcActTrim", "BM_EngineTrim", 1.15);
-    r.PrintRatio("pcAct 256 colours / engine + snapshot", "BM_PcActDepth256", "BM_EngineDepth256", 1.15);
+    r.PrintRatio("pcAct rotate 90 / engine + snapshot", "BM_PcActRotate90/iterations:5", "BM_EngineRotate90/iterations:5", 1.15);
+    r.PrintRatio("pcAct blur / engine + snapshot", "BM_PcActBlur/iterations:5", "BM_EngineBlur/iterations:5", 1.15);
+    r.PrintRatio("pcAct brightness / engine + snapshot", "BM_PcActBrightness/iterations:5", "BM_EngineBrightness/iterations:5", 1.15);
+    r.PrintRatio("pcAct trim / engine + snapshot", "BM_PcActTrim/iterations:5", "BM_EngineTrim/iterations:5", 1.15);
+    r.PrintRatio("pcAct 256 colours / engine + snapshot", "BM_PcActDepth256/iterations:5", "BM_EngineDepth256/iterations:5", 1.15);
     // The controls go before QApplication does; the work folder with them.
     Setup& s = Shared();
     if (s.pic) s.pic->cOff();
