@@ -13,11 +13,16 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <array>
 #include <cmath>
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "editor/dialogs/other_windows.h"
+#include "editor/dialogs/sbPic.h"
 #include "editor/dialogs/spDpi.h"
+#include "editor/dialogs/spImgSV.h"
+#include "editor/dialogs/spPex.h"
 #include "editor/dialogs/spSize.h"
 #include "editor/picture_edit/dialog_seams.h"
 #include "editor/picture_edit/urve.h"
@@ -151,6 +156,38 @@ TEST_F(WindowPlugsTest, RegisteringARangeOpensTheSizeDialog) {
   pic_.pcAct("範囲", "範囲の登録");
   EXPECT_EQ(pic_.UsrHani(), "Thumb,64,48,px:Temporary,64,48,px:Old,10,10,px");
   EXPECT_EQ(pic_.PopupMenu().rangeCaptions.size(), 3);
+}
+
+TEST_F(WindowPlugsTest, MainWindowCommandsOpenTheWindows) {
+  std::array<QString, 3> editors = {"GIMP,/usr/bin/gimp", "", ""};
+  WhenShown<spPex>([](spPex* d) {
+    EXPECT_EQ(d->txExe(0)->text(), "/usr/bin/gimp");
+    d->txName(1)->setText("View");
+    d->cmOk()->click();
+  });
+  EXPECT_TRUE(CurrentOtherWindows().EditExternalEditors(&pic_, &editors));
+  EXPECT_EQ(editors[1], "View,");
+  WhenShown<spPex>([](spPex* d) { d->reject(); });
+  EXPECT_FALSE(CurrentOtherWindows().EditExternalEditors(&pic_, &editors));
+  EXPECT_EQ(editors[0], "GIMP,/usr/bin/gimp");
+
+  Usr().UserDataFolder = dir_.path() + "/";
+  CurrentOtherWindows().OpenSubWindow(&pic_);
+  sbPic* sub = sbPic::Current();
+  ASSERT_NE(sub, nullptr);
+  EXPECT_TRUE(sub->isVisible());
+  sub->close();
+  QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+  EXPECT_EQ(sbPic::Current(), nullptr);
+
+  // The detailed save dialog gets the picture behind the handle.
+  WhenShown<spImgSV>([](spImgSV* d) {
+    EXPECT_NE(d->mvImg().ImageHandle(), 0u);
+    d->cmRet(1)->click();
+  });
+  CurrentOtherWindows().OpenDetailedSave(&pic_, pic_.GetHndle());
+  EXPECT_TRUE(prompt_.shown().empty());
+  ResetUsr();
 }
 
 }  // namespace
