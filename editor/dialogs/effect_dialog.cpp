@@ -58,16 +58,7 @@ EffectDialog::EffectDialog(const QString& caption, const QStringList& tab_names,
   base_->widget()->hide();
 
   // The update/close menu and undo, as clickable labels along the top.
-  auto* menu_row = new QHBoxLayout;
-  const QStringList com = {QStringLiteral("画像(&F)"), QStringLiteral("戻す(&U)")};
-  for (int i = 0; i < 2; ++i) {
-    lb_com_[i] = new QToolButton(this);
-    lb_com_[i]->setText(com[i]);
-    lb_com_[i]->setAutoRaise(true);
-    lb_com_[i]->setFocusPolicy(Qt::NoFocus);
-    menu_row->addWidget(lb_com_[i]);
-  }
-  menu_row->addStretch(1);
+  QHBoxLayout* menu_row = NewImageMenuRow(this, &lb_com_);
 
   for (const QString& name : tab_names) tabs_->addTab(name);
   tabs_->setExpanding(false);

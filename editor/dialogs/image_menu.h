@@ -11,7 +11,10 @@
 #pragma once
 
 #include <QString>
+#include <array>
 
+class QHBoxLayout;
+class QToolButton;
 class QWidget;
 
 namespace ruvel {
@@ -19,5 +22,10 @@ namespace ruvel {
 // ChooseImageMenu(): pops the menu up over `over` and returns the caption
 // word of the choice.
 QString ChooseImageMenu(QWidget* over);
+
+// NewImageMenuRow(): the row along a parameter dialog's top holding the
+// clickable labels "画像(&F)" and "戻す(&U)" (stored in `labels`, children of
+// `parent`), stretched to the left.
+QHBoxLayout* NewImageMenuRow(QWidget* parent, std::array<QToolButton*, 2>* labels);
 
 }  // namespace ruvel

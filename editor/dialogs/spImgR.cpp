@@ -94,16 +94,7 @@ spImgR::spImgR(QWidget* parent) : QDialog(parent) {
   work_ = NewPreviewControl(this);
   work_->SetRectSelect(false);  // clicks set base-line points, drags select nothing
 
-  auto* menu_row = new QHBoxLayout;
-  const QStringList com = {QStringLiteral("画像(&F)"), QStringLiteral("戻す(&U)")};
-  for (int i = 0; i < 2; ++i) {
-    lb_com_[i] = new QToolButton(this);
-    lb_com_[i]->setText(com[i]);
-    lb_com_[i]->setAutoRaise(true);
-    lb_com_[i]->setFocusPolicy(Qt::NoFocus);
-    menu_row->addWidget(lb_com_[i]);
-  }
-  menu_row->addStretch(1);
+  QHBoxLayout* menu_row = NewImageMenuRow(this, &lb_com_);
 
   auto* turns = new QGridLayout;
   for (int i = 0; i < 6; ++i) {
