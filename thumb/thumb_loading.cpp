@@ -175,10 +175,12 @@ void CMorvikThumb::LoadEntry(size_t index) {
     SetStatus(kStatusNotLoadable);
     return;
   }
-  const int size = PropI2(kImageSize);
-  const MVHANDLE picture = LoadPictureForThumbnail(path, list_[index].image_number, size);
-  const uint32_t background = viewer::TranslateOleColor(PropColor(kForeColorUp));
-  const MVHANDLE made = MakeThumbnail(picture, size, background);
+  ThumbnailJob job;
+  job.path = path;
+  job.image_number = list_[index].image_number;
+  job.image_size = PropI2(kImageSize);
+  job.background = viewer::TranslateOleColor(PropColor(kForeColorUp));
+  const MVHANDLE made = BuildThumbnail(job);
   if (made != 0) list_.SetImage(index, made);
   if (made == 0) {
     SetStatus(kStatusNotLoadable);

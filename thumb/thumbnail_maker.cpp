@@ -102,4 +102,9 @@ MVHANDLE MakeThumbnail(MVHANDLE picture, int image_size, uint32_t background) {
   return resized;
 }
 
+MVHANDLE BuildThumbnail(const ThumbnailJob& job) {
+  return MakeThumbnail(LoadPictureForThumbnail(job.path, job.image_number, job.image_size), job.image_size,
+                       job.background);
+}
+
 }  // namespace thumb

@@ -28,4 +28,17 @@ MVHANDLE LoadPictureForThumbnail(const std::string& path, int image_number, int 
 // (COLORREF 0x00BBGGRR) first.
 MVHANDLE MakeThumbnail(MVHANDLE picture, int image_size, uint32_t background);
 
+// One thumbnail to make: everything the work needs, copied out of the
+// control so the work can run away from the host's thread.
+struct ThumbnailJob {
+  std::string path;
+  int image_number = 0;
+  int image_size = 96;
+  uint32_t background = 0;  // COLORREF 0x00BBGGRR
+};
+
+// BuildThumbnail(): the whole route for one entry (load, then size), or 0
+// when the picture cannot be made.
+MVHANDLE BuildThumbnail(const ThumbnailJob& job);
+
 }  // namespace thumb
