@@ -81,7 +81,19 @@ QStringList ToNameFilters(const QString& filter) {
     patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
     if (description.isEmpty() && patterns == QLatin1String("*") && i + 1 >= parts.size())
       continue;  // a trailing "|" adds nothing
-    out << QStringLiteral("%1 (%2)").arg(description, patterns.simplified());
+    patterns = patterns.simplified();
+    // "PNG ﾌｧｲﾙ(*.png)|*.png" already shows its patterns: they are not
+    // added a second time, only written the way Qt reads them.
+    const qsizetype open = description.lastIndexOf(QLatin1Char('('));
+    if (open >= 0 && description.endsWith(QLatin1Char(')'))) {
+      QString shown = description.mid(open + 1, description.size() - open - 2);
+      shown.replace(QLatin1Char(';'), QLatin1Char(' '));
+      if (shown.simplified() == patterns) {
+        out << description.left(open) + QLatin1Char('(') + patterns + QLatin1Char(')');
+        continue;
+      }
+    }
+    out << QStringLiteral("%1 (%2)").arg(description, patterns);
   }
   return out;
 }

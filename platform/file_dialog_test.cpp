@@ -14,6 +14,15 @@ TEST(FileDialogFilter, PairsBecomeQtNameFilters) {
   EXPECT_EQ(ToNameFilters("A|*.a|"), QStringList{"A (*.a)"});
 }
 
+TEST(FileDialogFilter, PatternsAlreadyInTheCaptionAreNotRepeated) {
+  EXPECT_EQ(ToNameFilters("PNG ﾌｧｲﾙ(*.png)|*.png|JPEG ﾌｧｲﾙ(*.jpg;*.jpeg)|*.jpg;*.jpeg"),
+            (QStringList{"PNG ﾌｧｲﾙ(*.png)", "JPEG ﾌｧｲﾙ(*.jpg *.jpeg)"}));
+  // A caption whose parentheses say something else keeps them and gets the
+  // real patterns after it.
+  EXPECT_EQ(ToNameFilters("画像(旧形式)|*.pcx"), QStringList{"画像(旧形式) (*.pcx)"});
+  EXPECT_EQ(ToNameFilters("TIFF(*.tif)|*.tif;*.tiff"), QStringList{"TIFF(*.tif) (*.tif *.tiff)"});
+}
+
 TEST(ScriptedFileDialog, AnswersFromQueueAndRecordsRequests) {
   ScriptedFileDialog scripted;
   ScopedFileDialog use(&scripted);
