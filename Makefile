@@ -5,7 +5,7 @@ BUILD   ?= build
 JOBS    ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench fuzz-smoke clean
+.PHONY: all deps configure build run test bench fuzz-smoke tsan-smoke clean
 
 all: build
 
@@ -36,5 +36,12 @@ fuzz-smoke: deps
 	cmake --build $(BUILD)-fuzz -j $(JOBS) --target fuzz_all
 	bash scripts/run-fuzz-smoke.sh $(BUILD)-fuzz
 
+# The loading tests (worker pool, thumbnail control) under the thread
+# sanitizer, in a build folder of their own.
+tsan-smoke: deps
+	cmake -S . -B $(BUILD)-tsan -G Ninja -DOSMUND_SANITIZE_THREAD=ON
+	cmake --build $(BUILD)-tsan -j $(JOBS) --target morvik7thumb_test
+	cd $(BUILD)-tsan && ctest -L tsan --output-on-failure
+
 clean:
-	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz
+	rm -rf $(BUILD) $(BUILD)-bench $(BUILD)-fuzz $(BUILD)-tsan

@@ -128,6 +128,12 @@ bool MemFree(MemHandle handle) {
   return true;
 }
 
+size_t MemCount() {
+  Table& t = table();
+  std::lock_guard<std::mutex> lock(t.mutex);
+  return t.blocks.size();
+}
+
 MemHandle MemDuplicate(MemHandle handle) {
   {
     // A deferred block is packed straight into the copy; it stays deferred.

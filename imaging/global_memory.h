@@ -33,6 +33,8 @@ bool MemUnlock(MemHandle handle);
 size_t MemSize(MemHandle handle);
 // MemFree() releases the block; false for an unknown handle (freeing twice).
 bool MemFree(MemHandle handle);
+// MemCount() is the number of blocks alive in the table (for leak checks).
+size_t MemCount();
 // MemDuplicate() copies a block into a new handle, or 0.  The copy of a
 // deferred block is written at once; the block itself stays deferred.
 MemHandle MemDuplicate(MemHandle handle);

@@ -8,6 +8,7 @@
 #include <QPixmap>
 #include <QScrollBar>
 
+#include "thumb/load_pool.h"
 #include "viewer_common/file_list/dll_path_services.h"
 #include "viewer_common/imaging_dlls/imaging_dlls.h"
 #include "viewer_common/utils/text.h"
@@ -19,7 +20,9 @@ using hosting::PutVerdict;
 using hosting::Variant;
 
 CMorvikThumb::CMorvikThumb(QWidget* parent)
-    : Control(Class(), parent), paths_(std::make_unique<file_list::DllPathServices>()) {
+    : Control(Class(), parent),
+      paths_(std::make_unique<file_list::DllPathServices>()),
+      pool_(std::make_unique<LoadPool>(LoadPool::DefaultThreads())) {
   vbar_ = new QScrollBar(Qt::Vertical, this);
   hbar_ = new QScrollBar(Qt::Horizontal, this);
   for (QScrollBar* bar : {vbar_, hbar_}) {
@@ -36,6 +39,8 @@ CMorvikThumb::CMorvikThumb(QWidget* parent)
 }
 
 CMorvikThumb::~CMorvikThumb() {
+  // Work in flight ends (and is freed) before anything it may use goes.
+  pool_.reset();
   FreeCustomPicture(&picture_up_);
   FreeCustomPicture(&picture_down_);
   list_.Clear();
@@ -172,7 +177,15 @@ void CMorvikThumb::Refresh() {
   update();
 }
 
+void CMorvikThumb::SetLoadThreads(int threads) {
+  if (busy_ || threads == pool_->threads()) return;
+  pool_ = std::make_unique<LoadPool>(threads);
+}
+
+int CMorvikThumb::LoadThreads() const { return pool_->threads(); }
+
 void CMorvikThumb::Clear() {
+  pool_->Discard();
   list_.Clear();
   layout_.cells.clear();
   have_cells_ = false;

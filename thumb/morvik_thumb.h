@@ -59,6 +59,9 @@ namespace thumb {
 
 inline constexpr char kEntriesMimeType[] = "application/x-morvik7-thumb-entries";
 
+class LoadPool;
+struct ThumbnailJob;
+
 class CMorvikThumb : public hosting::Control {
  public:
   static const hosting::ControlClass& Class();
@@ -76,6 +79,13 @@ class CMorvikThumb : public hosting::Control {
   bool SelectImage(int image);
   bool DeSelectImage(int image);
   bool Delete(int image);
+
+  // SetLoadThreads(): the number of worker threads that make thumbnails
+  // ahead of the events (0: every thumbnail is made on the control's own
+  // thread).  One per core unless MORVIK7_THUMB_THREADS says otherwise.
+  // Ignored while a load runs.
+  void SetLoadThreads(int threads);
+  int LoadThreads() const;
 
   int16_t ErrorStatus() const { return error_status_; }
   const file_list::EntryList& Entries() const { return list_; }
@@ -151,6 +161,15 @@ class CMorvikThumb : public hosting::Control {
   bool CountExtensions();
   void ReadThumbnailFile();
   void LoadEntry(size_t index);
+  // JobFor(): the work for entry `index`; false when it has its thumbnail
+  // already or its path cannot be loaded.
+  bool JobFor(size_t index, ThumbnailJob* job) const;
+  // WantAhead(): the pool works on the entries from `index` on, in list
+  // order, a few ahead of the events.
+  void WantAhead(size_t index);
+  // WantForView(): the entries of the cells from `start` in cell order,
+  // then the next screenful in list order.
+  void WantForView(int start);
   bool AppendImageHandle(MVHANDLE handle);
   std::u16string Label(const file_list::ThumbnailEntry& e) const;
 
@@ -187,6 +206,7 @@ class CMorvikThumb : public hosting::Control {
 
   file_list::EntryList list_;
   std::unique_ptr<file_list::PathServices> paths_;
+  std::unique_ptr<LoadPool> pool_;  // after what its work may use: it goes first
   file_list::ExtensionTable extensions_;
   GridLayout layout_;
   bool have_cells_ = false;

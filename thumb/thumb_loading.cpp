@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "platform/busy.h"
+#include "thumb/load_pool.h"
 #include "thumb/morvik_thumb.h"
 #include "thumb/thumb_file.h"
 #include "thumb/thumbnail_maker.h"
@@ -25,6 +26,11 @@ namespace {
 
 bool ReadsMultiImage(int mode) { return mode == mvThumbRdMultiImg || mode == mvThumbRdDspMultiImg; }
 bool LoadsOnPaint(int mode) { return mode == mvThumbRdDsp || mode == mvThumbRdDspMultiImg; }
+
+// How far ahead of the events the workers run: two jobs per worker keep
+// every worker busy while the control takes the results, and keep the
+// pictures held at once few.
+size_t LookAhead(int threads) { return 2 * static_cast<size_t>(threads); }
 
 // The busy cursor for one scope.
 class BusyScope {
@@ -78,6 +84,7 @@ bool CMorvikThumb::GetFiles() {
     return false;
   }
   BusyScope busy_cursor;
+  pool_->Discard();
   if (PropBool(kClearOnLoad)) {
     start_num_ = 0;
     extensions_.clear();
@@ -109,7 +116,11 @@ bool CMorvikThumb::GetFiles() {
   if (mode == mvThumbRd || mode == mvThumbRdMultiImg) {
     RebuildScrollState(true);
     RebuildLayout();
-    for (size_t i = 0; i < list_.size(); ++i) LoadEntry(i);
+    for (size_t i = 0; i < list_.size(); ++i) {
+      if (list_[i].image == 0) WantAhead(i);
+      LoadEntry(i);
+    }
+    pool_->Discard();
     for (size_t i = list_.size(); i-- > 0;)
       if (list_[i].image == 0) list_.Remove(i);
   }
@@ -156,8 +167,51 @@ bool CMorvikThumb::Display() {
   return true;
 }
 
+bool CMorvikThumb::JobFor(size_t index, ThumbnailJob* job) const {
+  if (index >= list_.size() || list_[index].image != 0) return false;
+  const std::string path = list_[index].FullPath();
+  if (!viewer::FitsPathBuffer(path)) return false;
+  job->path = path;
+  job->image_number = list_[index].image_number;
+  job->image_size = PropI2(kImageSize);
+  job->background = viewer::TranslateOleColor(PropColor(kForeColorUp));
+  return true;
+}
+
+void CMorvikThumb::WantAhead(size_t index) {
+  if (pool_->threads() == 0 || PropBool(kCancel)) return;
+  // The entry about to load comes first, then the next few that need it.
+  const size_t want = 1 + LookAhead(pool_->threads());
+  const size_t scan_end = std::min(list_.size(), index + 4 * want + 64);
+  std::vector<ThumbnailJob> jobs;
+  ThumbnailJob job;
+  for (size_t i = index; i < scan_end && jobs.size() < want; ++i)
+    if (JobFor(i, &job)) jobs.push_back(job);
+  pool_->Want(jobs);
+}
+
+void CMorvikThumb::WantForView(int start) {
+  if (pool_->threads() == 0 || PropBool(kCancel) || !have_cells_) return;
+  const int cols = PropI2(kColCount), rows = PropI2(kRowCount);
+  const size_t cells = layout_.cells.size();
+  std::vector<ThumbnailJob> jobs;
+  ThumbnailJob job;
+  // The cells in the order they are drawn...
+  for (size_t i = 0; i < cells; ++i) {
+    const int e = EntryAt(start, static_cast<int>(i) % cols, static_cast<int>(i) / cols, cols, rows, Horizontal());
+    if (e >= 0 && JobFor(static_cast<size_t>(e), &job)) jobs.push_back(job);
+  }
+  // ...then the next screenful, ready for a scroll.
+  const size_t ahead = std::max(cells, LookAhead(pool_->threads()));
+  const size_t from = static_cast<size_t>(start) + cells;
+  for (size_t i = from; i < list_.size() && i < from + ahead; ++i)
+    if (JobFor(i, &job)) jobs.push_back(job);
+  pool_->Want(jobs);
+}
+
 void CMorvikThumb::LoadEntry(size_t index) {
   if (PropBool(kCancel)) {
+    pool_->Discard();
     SetStatus(kStatusCancelled);
     return;
   }
@@ -170,17 +224,15 @@ void CMorvikThumb::LoadEntry(size_t index) {
   FireEvent(kEventStartLoadFile, {Variant::Bstr(folder), Variant::Bstr(label), number(), count()});
   // The host may have changed the list from its handler.
   if (index >= list_.size() || list_[index].image != 0) return;
-  const std::string path = list_[index].FullPath();
-  if (!viewer::FitsPathBuffer(path) || !paths_->IsSetDrive(path)) {
+  ThumbnailJob job;
+  if (!JobFor(index, &job) || !paths_->IsSetDrive(job.path)) {
     SetStatus(kStatusNotLoadable);
     return;
   }
-  ThumbnailJob job;
-  job.path = path;
-  job.image_number = list_[index].image_number;
-  job.image_size = PropI2(kImageSize);
-  job.background = viewer::TranslateOleColor(PropColor(kForeColorUp));
-  const MVHANDLE made = BuildThumbnail(job);
+  // A Cancel set by the handler stops the workers at once; this entry
+  // still loads and ends with its event.
+  if (PropBool(kCancel)) pool_->Want({job});
+  const MVHANDLE made = pool_->Take(job);
   if (made != 0) list_.SetImage(index, made);
   if (made == 0) {
     SetStatus(kStatusNotLoadable);

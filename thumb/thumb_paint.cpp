@@ -198,6 +198,9 @@ void CMorvikThumb::DrawGrid(QPainter* p, const QRect& client, bool display) {
           e < static_cast<int>(list_.size()) ? list_[e].selected : 0;
     }
   }
+  // The workers start on the pictures of the view, in the order the cells
+  // are drawn, before the first cell waits for its own.
+  if (display && LoadsOnPaint(PropI2(kReadMode))) WantForView(start);
   for (size_t i = 0; i < layout_.cells.size(); ++i) DrawCell(p, i, display);
   p->restore();
   last_drawn_start_ = start;

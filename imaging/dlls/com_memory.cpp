@@ -30,6 +30,10 @@ MV7_API int32_t MVGlobalFree(MVHANDLE handle) {
   return Guarded<int32_t>(0, [&] { return handle != 0 && imaging::MemFree(handle) ? 1 : 0; });
 }
 
+MV7_API size_t MVGlobalCount(void) {
+  return Guarded<size_t>(0, [] { return imaging::MemCount(); });
+}
+
 MV7_API void MVFreeMemory(MVHANDLE handle) {
   GuardedVoid([&] {
     if (handle != 0) (void)imaging::MemFree(handle);

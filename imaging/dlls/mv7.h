@@ -35,6 +35,30 @@
  *    Colours are MVCOLORREF 0x00BBGGRR.
  *  - Unless said otherwise an entry returns non-zero on success and 0 on
  *    failure; no entry lets an exception or a signal escape.
+ *
+ * Threads.  The memory table is guarded by one lock, and the entries below
+ * keep no state between calls beyond it, so they may be called from several
+ * threads at once, on different handles (one handle is used by one thread
+ * at a time: a block locked on one thread and freed on another is the
+ * caller's race):
+ *   libmv7com:     MVGlobalAlloc, MVGlobalLock, MVGlobalUnlock, MVGlobalSize,
+ *                  MVGlobalFree, MVGlobalCount, MVFreeMemory, MVGetImageType,
+ *                  MVResize, SetImageSize, GetDibPalSize, MVBitmapFromDib,
+ *                  MVDibFromBitmap, CreateBIPalette, MVGetBitmapSize;
+ *   libmv7file:    MVFileType, MVFileLoad, MVJpegExifInfo, and the path
+ *                  entries (GetFileExt, GetPathFileExt, GetPathDir,
+ *                  GetFullpathFilename, CutPagefromFilename,
+ *                  GetPagefromFilename, IsSetDrive, SetTermYEN), the file
+ *                  time entries and the DataFile and __hread/__hwrite file
+ *                  entries (their descriptor table has its own lock);
+ *   libmv7vectcom: MVVectorGdipStart, MVVectorGdipEnd;
+ *   libmv7rastovect: MVVectorToRaster, while a vector session is open
+ *                  (MVVectorGdipStart); drawings are painted into
+ *                  pictures of their own.
+ * The drawing entries (_StretchDIBits, _Box, _BoxFull,
+ * TransparentMaskStretchBlt, CreateTransparentMaskBitmap) are safe on
+ * different surfaces; the scanner, printer and effect entries are for one
+ * thread only.
  */
 #ifndef OSMUND_IMAGING_DLLS_MV7_H_
 #define OSMUND_IMAGING_DLLS_MV7_H_
@@ -193,12 +217,16 @@ typedef struct MvSurface {
  * or 0.  MVGlobalLock returns its memory (locks nest) or NULL for an unknown
  * handle; MVGlobalUnlock undoes one lock (0 when none is held).  MVGlobalSize
  * is the block's size, 0 for an unknown handle.  MVGlobalFree releases the
- * block: non-zero when freed, 0 for an unknown handle (freeing twice). */
+ * block: non-zero when freed, 0 for an unknown handle (freeing twice).
+ * MVGlobalCount is the number of blocks alive in the table, every kind
+ * (image handles, bitmaps, palettes) counted: programs compare it before and
+ * after a piece of work to find handles nobody freed. */
 MV7_API MVHANDLE MVGlobalAlloc(size_t bytes);
 MV7_API void* MVGlobalLock(MVHANDLE handle);
 MV7_API int32_t MVGlobalUnlock(MVHANDLE handle);
 MV7_API size_t MVGlobalSize(MVHANDLE handle);
 MV7_API int32_t MVGlobalFree(MVHANDLE handle);
+MV7_API size_t MVGlobalCount(void);
 
 /* MVFreeMemory() frees any handle of the family (image, bitmap, palette);
  * 0 and unknown handles are ignored. */

@@ -33,6 +33,7 @@
   X(MV7_LIB_COM, MVGlobalUnlock)                       \
   X(MV7_LIB_COM, MVGlobalSize)                         \
   X(MV7_LIB_COM, MVGlobalFree)                         \
+  X(MV7_LIB_COM, MVGlobalCount)                        \
   X(MV7_LIB_COM, MVFreeMemory)                         \
   X(MV7_LIB_COM, MVGetImageType)                       \
   X(MV7_LIB_COM, MVResize)                             \

@@ -1,5 +1,6 @@
 #include "thumb/testing/thumb_fixture.h"
 
+#include <tiffio.h>
 #include <unistd.h>
 
 #include <QFile>
@@ -42,6 +43,28 @@ bool TempFolder::BrokenPng(const std::string& name) const {
   for (qsizetype i = idat + 4 + 8; i < bytes.size() - 16; ++i) bytes[i] = static_cast<char>(0xFF);
   f.seek(0);
   return f.write(bytes) == bytes.size();
+}
+
+// A TIFF of `pages` pages of 16 x 12, page k in grey level 40 k, written
+// with libtiff itself.
+bool MultiPageTiff(const std::string& path, int pages) {
+  TIFF* t = TIFFOpen(path.c_str(), "w");
+  if (!t) return false;
+  for (int k = 0; k < pages; ++k) {
+    TIFFSetField(t, TIFFTAG_IMAGEWIDTH, 16);
+    TIFFSetField(t, TIFFTAG_IMAGELENGTH, 12);
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, 3);
+    TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, 8);
+    TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_RGB);
+    TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
+    TIFFSetField(t, TIFFTAG_ROWSPERSTRIP, 12);
+    std::vector<uint8_t> row(16 * 3, static_cast<uint8_t>(40 * k + 20));
+    for (int y = 0; y < 12; ++y)
+      if (TIFFWriteScanline(t, row.data(), static_cast<uint32_t>(y), 0) < 0) return false;
+    if (!TIFFWriteDirectory(t)) return false;
+  }
+  TIFFClose(t);
+  return true;
 }
 
 void ThumbTest::SetUp() {

@@ -41,6 +41,10 @@ class TempFolder {
   std::string path_;
 };
 
+// A TIFF of `pages` pages of 16 x 12, page k in grey level 40 k + 20,
+// written with libtiff itself.
+bool MultiPageTiff(const std::string& path, int pages);
+
 class ThumbTest : public ::testing::Test {
  protected:
   void SetUp() override;
