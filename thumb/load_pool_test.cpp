@@ -189,6 +189,7 @@ TEST_F(LoadPoolTest, NewWantDropsQueuedWorkAndFreesUnwantedResults) {
   EXPECT_TRUE(Holds(five, Job("/q/5")));
   MVFreeMemory(five);
   // Job 0 was made and freed on arrival; jobs 1-4 and 6-9 never ran.
+  for (int i = 0; i < 2000 && pool.in_flight() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_EQ(g_built, 3);
   EXPECT_EQ(pool.finished(), 0u);
 }
@@ -209,6 +210,7 @@ TEST_F(LoadPoolTest, TakeWaitsForItsJobInFlight) {
   opener.join();
   EXPECT_TRUE(Holds(h, Job("/slow")));
   MVFreeMemory(h);
+  for (int i = 0; i < 2000 && pool.in_flight() > 0; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
   EXPECT_EQ(g_built, 2);
 }
 
