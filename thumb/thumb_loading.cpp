@@ -179,7 +179,8 @@ bool CMorvikThumb::JobFor(size_t index, ThumbnailJob* job) const {
 }
 
 void CMorvikThumb::WantAhead(size_t index) {
-  if (pool_->threads() == 0 || PropBool(kCancel)) return;
+  if (PropBool(kCancel)) return pool_->Discard();
+  if (pool_->threads() == 0) return;
   // The entry about to load comes first, then the next few that need it.
   const size_t want = 1 + LookAhead(pool_->threads());
   const size_t scan_end = std::min(list_.size(), index + 4 * want + 64);
@@ -191,7 +192,8 @@ void CMorvikThumb::WantAhead(size_t index) {
 }
 
 void CMorvikThumb::WantForView(int start) {
-  if (pool_->threads() == 0 || PropBool(kCancel) || !have_cells_) return;
+  if (PropBool(kCancel)) return pool_->Discard();
+  if (pool_->threads() == 0 || !have_cells_) return;
   const int cols = PropI2(kColCount), rows = PropI2(kRowCount);
   const size_t cells = layout_.cells.size();
   std::vector<ThumbnailJob> jobs;
