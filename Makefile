@@ -40,7 +40,7 @@ fuzz-smoke: deps
 # sanitizer, in a build folder of their own.
 tsan-smoke: deps
 	cmake -S . -B $(BUILD)-tsan -G Ninja -DOSMUND_SANITIZE_THREAD=ON
-	cmake --build $(BUILD)-tsan -j $(JOBS) --target morvik7thumb_test
+	cmake --build $(BUILD)-tsan -j $(JOBS) --target morvik7thumb_test mv7_threads_test
 	cd $(BUILD)-tsan && ctest -L tsan --output-on-failure
 
 clean:
