@@ -185,7 +185,12 @@ void LoadPool::WorkerLoop() {
       key = KeyOf(job);
       running_.push_back(key);
     }
-    MVHANDLE made = build_(job);
+    MVHANDLE made = 0;
+    try {
+      made = build_(job);
+    } catch (...) {
+      made = 0;  // nothing may leave a worker: the picture simply fails
+    }
     {
       std::lock_guard<std::mutex> lock(mutex_);
       EraseFirst(&running_, [&](const Key& k) { return k == key; });
