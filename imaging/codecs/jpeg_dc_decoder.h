@@ -1,15 +1,17 @@
 // File: imaging/codecs/jpeg_dc_decoder.h
 //
-// A decoder for baseline JPEG at one eighth of the size, used by bounded
-// loads.  At that scale a luma block's pixel is its DC coefficient alone,
-// so the AC coefficients are only skipped over, never worked out; this is
-// several times less work than a full entropy decode.  Chroma halved both
-// ways keeps a 2 x 2 block of samples, as libjpeg-turbo gives at this scale,
-// so those blocks are decoded whole.
+// A decoder for baseline JPEG at one eighth, a quarter or half of the size,
+// used by bounded loads.  At one eighth a luma block's pixel is its DC
+// coefficient alone, so the AC coefficients are only skipped over, never
+// worked out; this is several times less work than a full entropy decode.
+// At the larger scales the AC coefficients are decoded with their
+// magnitudes from one table look-up each and go through libjpeg-turbo's
+// reduced inverse DCT.  Chroma is kept at the block size libjpeg-turbo's
+// scaled decode gives it, so the pixels are the ones it gives.
 //
 //   bool handled = false;
 //   Image img;
-//   Result r = JpegDcDecode(data, size, &img, &handled);
+//   Result r = JpegScaledDecode(data, size, 2, &img, &handled);  // 2/8
 //   if (!handled) { /* decode with libjpeg instead */ }
 #pragma once
 
@@ -21,10 +23,12 @@
 
 namespace imaging::codecs::internal {
 
-// JpegDcDecode() decodes an 8-bit baseline (SOF0/SOF1) Huffman JPEG of one
-// component (grey) or three YCbCr components with chroma whole, halved
-// across, or halved both ways, to ceil(width / 8) x ceil(height / 8): an
-// 8-bit grey picture with the grey flag, or 24-bit B,G,R.
+// JpegScaledDecode() decodes an 8-bit baseline (SOF0/SOF1) Huffman JPEG of
+// one component (grey) or three YCbCr components with chroma whole, halved
+// across, or halved both ways, at `scale` / 8 (`scale` 1, 2 or 4) to
+// ceil(width * scale / 8) x ceil(height * scale / 8): an 8-bit grey picture
+// with the grey flag, or 24-bit B,G,R, equal to libjpeg-turbo's decode at
+// that scale with its default set-up (slow integer IDCT, smooth upsampling).
 //
 // `*handled` is false for files of another kind (progressive, arithmetic,
 // 12-bit, CMYK, RGB, other chroma layouts, several scans per picture, a
@@ -32,8 +36,11 @@ namespace imaging::codecs::internal {
 // and the file must go to libjpeg.  Otherwise the result is ok, kBroken for
 // truncated or damaged data (bad Huffman codes, a missing or wrong restart
 // marker, tables out of range), or kMemory beyond kMaxDimension /
-// kMaxPixelBytes.  Nothing past `data + size` is read, and `*out` is
-// untouched on failure.
+// kMaxPixelBytes.  Another `scale` is kBadValue.  Nothing past
+// `data + size` is read, and `*out` is untouched on failure.
+Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out, bool* handled);
+
+// JpegDcDecode() is JpegScaledDecode() at 1/8.
 Result JpegDcDecode(const uint8_t* data, size_t size, Image* out, bool* handled);
 
 }  // namespace imaging::codecs::internal
