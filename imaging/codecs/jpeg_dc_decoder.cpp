@@ -5,7 +5,7 @@
 // decode (jpeg_reduced_idct.h): each component gets the block size libjpeg
 // gives it (chroma grows with the inverse DCT rather than by upsampling
 // where the sampling factors allow), chroma still halved across is doubled
-// with the triangle filter from 1/4 up, and YCbCr goes to RGB with the same
+// with the triangle filter at 1/4, and YCbCr goes to RGB with the same
 // 16-bit fixed-point tables, so the result matches tjDecompress2 at the
 // same scale with its default (smooth) upsampling.
 #include "imaging/codecs/jpeg_dc_decoder.h"
@@ -36,7 +36,7 @@ struct Component {
   int samples = 1;
   bool doubled = false;  // chroma still halved across after the inverse DCT
   int plane_w = 0, plane_h = 0;
-  std::vector<uint8_t> plane;
+  std::unique_ptr<uint8_t[]> plane;  // every sample is written before it is read
   std::array<int16_t, 64> quant{};
 };
 
@@ -201,6 +201,16 @@ struct Parser {
 // at the luma's size.
 constexpr int16_t kZeros[8] = {};
 
+// Sets an n x n block (n = 2, 4 or 8) to `v` with plain stores.
+void FillBlock(uint8_t* at, ptrdiff_t stride, int n, uint8_t v) {
+  const uint64_t all = 0x0101010101010101ull * v;
+  for (int r = 0; r < n; ++r, at += stride) {
+    if (n == 2) std::memcpy(at, &all, 2);
+    else if (n == 4) std::memcpy(at, &all, 4);
+    else std::memcpy(at, &all, 8);
+  }
+}
+
 int SamplesFor(const Component& c, int hmax, int vmax, int scale) {
   int n = scale;
   while (n < 8 && (hmax * scale) % (c.h * n * 2) == 0 && (vmax * scale) % (c.v * n * 2) == 0) n *= 2;
@@ -211,7 +221,7 @@ int SamplesFor(const Component& c, int hmax, int vmax, int scale) {
 
 Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out, bool* handled) {
   *handled = false;
-  if (scale != 1 && scale != 2 && scale != 4) return Result(Status::kBadValue, "JPEG reduced scale must be 1, 2 or 4");
+  if (scale != 1 && scale != 2) return Result(Status::kBadValue, "JPEG reduced scale must be 1 or 2");
   const Result not_handled(Status::kUnsupported, "JPEG layout left to libjpeg");
   auto hdr = std::make_unique<Header>();
   Parser parser{data, size, hdr.get(), Result::Ok()};
@@ -276,7 +286,7 @@ Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out,
     for (int k = 0; k < 64; ++k) c.quant[k] = static_cast<int16_t>(hdr->quant[c.tq][k]);
     c.samples = SamplesFor(c, hmax, vmax, scale);
     // After the inverse DCT every component is at the output size, or
-    // (chroma halved across at 1/8, 1/4 and 1/2) at half of it across.
+    // (chroma halved across) at half of it across.
     const int in_x = c.h * c.samples / scale, in_y = c.v * c.samples / scale;
     if (in_y != vmax || (in_x != hmax && in_x * 2 != hmax)) {
       *handled = false;
@@ -302,7 +312,7 @@ Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out,
     if (c.samples > 1 && !ac.values_built) BuildValues(&ac);
     c.plane_w = mcus_x * c.h * c.samples;
     c.plane_h = mcus_y * c.v * c.samples;
-    c.plane.assign(static_cast<size_t>(c.plane_w) * c.plane_h, 0);
+    c.plane.reset(new uint8_t[static_cast<size_t>(c.plane_w) * c.plane_h]);
   }
 
   // Blocks of the MCU in scan order.
@@ -328,7 +338,7 @@ Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out,
   int16_t preds[4] = {0, 0, 0, 0};
   size_t to_go = interval;
   int restart = 0;
-  alignas(16) int16_t coef[64];
+  alignas(16) int16_t coef[64] = {};
   for (int my = 0; my < mcus_y; ++my) {
     for (int mx = 0; mx < mcus_x; ++mx) {
       if (interval > 0) {
@@ -354,15 +364,24 @@ Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out,
         if (c.samples == 1) {
           if (!SkipAc(br, *b.ac)) return Broken("picture data holds a bad Huffman code");
           const int64_t dc = int64_t{preds[b.pred]} * c.quant[0];
-          c.plane[static_cast<size_t>(by) * c.plane_w + bx] = limit((dc + 4) >> 3);
+          c.plane.get()[static_cast<size_t>(by) * c.plane_w + bx] = limit((dc + 4) >> 3);
         } else {
-          // Plain stores: a memset of this size may become a slow string op.
-          for (int k = 0; k < 64; k += 8) std::memcpy(coef + k, kZeros, sizeof kZeros);
           coef[0] = preds[b.pred];
-          if (!DecodeAc(br, *b.ac, coef)) return Broken("picture data holds a bad Huffman code");
+          int last = 0;
+          if (!DecodeAc(br, *b.ac, coef, &last)) return Broken("picture data holds a bad Huffman code");
           const int n = c.samples;
-          IdctBlock(n, coef, c.quant.data(), c.plane.data() + (static_cast<size_t>(by) * c.plane_w + bx) * n,
-                    c.plane_w);
+          uint8_t* at = c.plane.get() + (static_cast<size_t>(by) * c.plane_w + bx) * n;
+          if (last == 0) {
+            // A block of its DC alone is flat, at the value every one of
+            // libjpeg's inverse DCTs gives it.
+            const uint8_t v = limit((int64_t{coef[0]} * c.quant[0] + 4) >> 3);
+            FillBlock(at, c.plane_w, n, v);
+          } else {
+            IdctBlock(n, coef, c.quant.data(), at, c.plane_w);
+            // Clear the block for the next one with plain stores (a memset of
+            // this size may become a slow string operation).
+            for (int k = 0; k < 64; k += 8) std::memcpy(coef + k, kZeros, sizeof kZeros);
+          }
         }
       }
       if (br.RanOut()) return Broken("picture data ends early");
@@ -370,14 +389,14 @@ Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out,
   }
 
   Image img;
-  if (Result r = Image::Create(out_w, out_h, bpp, &img); !r.ok()) return r;
+  if (Result r = Image::CreateUninitialized(out_w, out_h, bpp, &img); !r.ok()) return r;
   if (ncomp == 1) {
     const Component& c = hdr->comp[0];
-    for (int y = 0; y < out_h; ++y) std::memcpy(img.row(y), c.plane.data() + static_cast<size_t>(y) * c.plane_w, out_w);
+    for (int y = 0; y < out_h; ++y) std::memcpy(img.row(y), c.plane.get() + static_cast<size_t>(y) * c.plane_w, out_w);
     img.set_gray(true);
   } else {
-    // Chroma halved across is widened row by row; libjpeg smooths it from
-    // 1/4 up and repeats samples at 1/8, over the samples the picture covers.
+    // Chroma halved across is widened row by row; libjpeg smooths it at 1/4
+    // and repeats samples at 1/8, over the samples the picture covers.
     std::array<std::vector<uint8_t>, 3> wide;
     std::array<int, 3> covered{};
     for (int i = 1; i < 3; ++i) {
@@ -390,7 +409,7 @@ Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out,
       const uint8_t* rows[3];
       for (int i = 0; i < 3; ++i) {
         const Component& c = hdr->comp[i];
-        rows[i] = c.plane.data() + static_cast<size_t>(y) * c.plane_w;
+        rows[i] = c.plane.get() + static_cast<size_t>(y) * c.plane_w;
         if (c.doubled) {
           UpsampleAcross(rows[i], covered[i], scale > 1, wide[i].data());
           rows[i] = wide[i].data();

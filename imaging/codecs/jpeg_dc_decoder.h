@@ -1,12 +1,12 @@
 // File: imaging/codecs/jpeg_dc_decoder.h
 //
-// A decoder for baseline JPEG at one eighth, a quarter or half of the size,
-// used by bounded loads.  At one eighth a luma block's pixel is its DC
+// A decoder for baseline JPEG at one eighth or a quarter of the size, used
+// by bounded loads.  At one eighth a luma block's pixel is its DC
 // coefficient alone, so the AC coefficients are only skipped over, never
 // worked out; this is several times less work than a full entropy decode.
-// At the larger scales the AC coefficients are decoded with their
-// magnitudes from one table look-up each and go through libjpeg-turbo's
-// reduced inverse DCT.  Chroma is kept at the block size libjpeg-turbo's
+// At a quarter the AC coefficients are decoded two codes to a table
+// look-up where they fit, and go through libjpeg-turbo's reduced inverse
+// DCT.  (At half the size libjpeg-turbo's own decode is the faster.)  Chroma is kept at the block size libjpeg-turbo's
 // scaled decode gives it, so the pixels are the ones it gives.
 //
 //   bool handled = false;
@@ -25,7 +25,7 @@ namespace imaging::codecs::internal {
 
 // JpegScaledDecode() decodes an 8-bit baseline (SOF0/SOF1) Huffman JPEG of
 // one component (grey) or three YCbCr components with chroma whole, halved
-// across, or halved both ways, at `scale` / 8 (`scale` 1, 2 or 4) to
+// across, or halved both ways, at `scale` / 8 (`scale` 1 or 2) to
 // ceil(width * scale / 8) x ceil(height * scale / 8): an 8-bit grey picture
 // with the grey flag, or 24-bit B,G,R, equal to libjpeg-turbo's decode at
 // that scale with its default set-up (slow integer IDCT, smooth upsampling).

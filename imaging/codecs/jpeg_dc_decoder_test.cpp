@@ -88,15 +88,15 @@ Bytes Encode(const Spec& s, unsigned seed = 1) {
   return out;
 }
 
-// tjDecompress2 at 1/8 as B,G,R or grey rows.  `flags` 0 is libjpeg's
-// default set-up, which JpegLoad uses too.
-bool TjEighth(const Bytes& jpeg, int components, int flags, int* w, int* h, std::vector<uint8_t>* px) {
+// tjDecompress2 at `scale` / 8 as B,G,R or grey rows.  `flags` 0 is
+// libjpeg's default set-up, which JpegLoad uses too.
+bool TjScaled(const Bytes& jpeg, int components, int scale, int flags, int* w, int* h, std::vector<uint8_t>* px) {
   tjhandle tj = tjInitDecompress();
   int width = 0, height = 0, subsamp = 0, colorspace = 0;
   bool ok = tjDecompressHeader3(tj, jpeg.data(), jpeg.size(), &width, &height, &subsamp, &colorspace) == 0;
-  const tjscalingfactor eighth{1, 8};
-  *w = TJSCALED(width, eighth);
-  *h = TJSCALED(height, eighth);
+  const tjscalingfactor factor{scale, 8};
+  *w = TJSCALED(width, factor);
+  *h = TJSCALED(height, factor);
   px->assign(static_cast<size_t>(*w) * *h * components, 0);
   ok = ok && tjDecompress2(tj, jpeg.data(), jpeg.size(), px->data(), *w, 0, *h,
                            components == 1 ? TJPF_GRAY : TJPF_BGR, flags) == 0;
@@ -111,15 +111,15 @@ struct Difference {
   double share = 1.0;
 };
 
-Difference Compare(const Bytes& jpeg, int components, int flags) {
+Difference Compare(const Bytes& jpeg, int components, int scale, int flags) {
   Image img;
   bool handled = false;
-  const Result r = JpegDcDecode(jpeg.data(), jpeg.size(), &img, &handled);
+  const Result r = JpegScaledDecode(jpeg.data(), jpeg.size(), scale, &img, &handled);
   EXPECT_TRUE(handled);
   EXPECT_TRUE(r.ok()) << r.message();
   int w = 0, h = 0;
   std::vector<uint8_t> ref;
-  EXPECT_TRUE(TjEighth(jpeg, components, flags, &w, &h, &ref));
+  EXPECT_TRUE(TjScaled(jpeg, components, scale, flags, &w, &h, &ref));
   if (!r.ok() || img.width() != w || img.height() != h) {
     ADD_FAILURE() << "size " << img.width() << "x" << img.height() << " vs " << w << "x" << h;
     return {};
@@ -139,18 +139,21 @@ Difference Compare(const Bytes& jpeg, int components, int flags) {
   return d;
 }
 
-// The decoder follows libjpeg-turbo's 1/8 arithmetic (DC rounding, the 2 x 2
-// reduced IDCT for chroma halved both ways, the 16-bit colour tables, and
-// no smoothing upsampler, which libjpeg leaves out at this scale), and on
-// this build agrees exactly, with fast upsampling or without.  One level on
-// a few samples is allowed because libjpeg-turbo's SIMD colour conversion
-// and reduced IDCT are only bound to its C code within rounding and another
-// build may pick them; a rounding fault of ours shows on far more samples.
-void ExpectMatch(const Bytes& jpeg, int components) {
+// The decoder follows libjpeg-turbo's scaled arithmetic (DC rounding, the
+// reduced inverse DCTs, chroma kept at the block size libjpeg gives it, the
+// triangle filter for chroma halved across at 1/4 and none at 1/8,
+// the 16-bit colour tables), and on this build agrees exactly.  At 1/8 the
+// fast upsampling flag changes nothing in libjpeg, so both are held to it;
+// at 1/4, JpegLoad's default (smooth) set-up is.  One level on a few samples
+// is allowed because libjpeg-turbo's SIMD colour conversion and reduced
+// IDCTs are only bound to its C code within rounding and another build may
+// pick them; a rounding fault of ours shows on far more samples.
+void ExpectMatch(const Bytes& jpeg, int components, int scale) {
   for (int flags : {0, TJFLAG_FASTUPSAMPLE}) {
-    const Difference d = Compare(jpeg, components, flags);
-    EXPECT_LE(d.max, 1) << "flags " << flags;
-    EXPECT_LE(d.share, 0.01) << "flags " << flags;
+    if (flags != 0 && scale != 1) continue;
+    const Difference d = Compare(jpeg, components, scale, flags);
+    EXPECT_LE(d.max, 1) << "scale " << scale << "/8, flags " << flags;
+    EXPECT_LE(d.share, 0.01) << "scale " << scale << "/8, flags " << flags;
   }
 }
 
@@ -178,7 +181,7 @@ Result Decode(const Bytes& jpeg, bool* handled) {
   return JpegDcDecode(jpeg.data(), jpeg.size(), &img, handled);
 }
 
-TEST(JpegDcDecoder, MatchesTurboJpegAtOneEighth) {
+TEST(JpegDcDecoder, MatchesTurboJpegAtEachScale) {
   struct Layout {
     const char* name;
     int components, h, v;
@@ -201,7 +204,8 @@ TEST(JpegDcDecoder, MatchesTurboJpegAtOneEighth) {
           s.restart_mcus = restart;
           SCOPED_TRACE(std::string(l.name) + " " + std::to_string(s.width) + "x" + std::to_string(s.height) + " q" +
                        std::to_string(quality) + " restart " + std::to_string(restart));
-          ExpectMatch(Encode(s, static_cast<unsigned>(quality + restart)), l.components);
+          const Bytes jpeg = Encode(s, static_cast<unsigned>(quality + restart));
+          for (int scale : {1, 2}) ExpectMatch(jpeg, l.components, scale);
         }
 }
 
@@ -226,7 +230,7 @@ TEST(JpegDcDecoder, MatchesTurboJpegOnOurOwnWriter) {
     }
     std::remove(path.c_str());
     SCOPED_TRACE("quality " + std::to_string(quality));
-    ExpectMatch(bytes, 3);
+    for (int scale : {1, 2}) ExpectMatch(bytes, 3, scale);
   }
 }
 
@@ -281,12 +285,16 @@ TEST(JpegDcDecoder, TruncatedFilesAreErrors) {
     // padding and the end-of-image marker, which the picture does not need.
     for (size_t cut = 0; cut + 16 < full.size(); cut += cut < scan ? 1 : 7) {
       const Bytes part(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
-      bool handled = false;
-      const Result r = Decode(part, &handled);
-      EXPECT_FALSE(r.ok()) << "cut at " << cut << " of " << full.size();
-      if (cut >= scan) {
-        EXPECT_TRUE(handled) << "cut at " << cut;
-        EXPECT_EQ(r.code(), Status::kBroken) << "cut at " << cut;
+      for (int scale : {1, 2}) {
+        bool handled = false;
+        Image img;
+        const Result r = JpegScaledDecode(part.data(), part.size(), scale, &img, &handled);
+        EXPECT_FALSE(r.ok()) << "cut at " << cut << " of " << full.size() << ", scale " << scale;
+        EXPECT_TRUE(img.empty());
+        if (cut >= scan) {
+          EXPECT_TRUE(handled) << "cut at " << cut;
+          EXPECT_EQ(r.code(), Status::kBroken) << "cut at " << cut;
+        }
       }
     }
   }
@@ -377,7 +385,8 @@ TEST(JpegDcDecoder, RandomDamageNeverCrashes) {
     for (int i = 0; i < flips; ++i) bad[rng() % bad.size()] = static_cast<uint8_t>(rng());
     Image img;
     bool handled = false;
-    if (JpegDcDecode(bad.data(), bad.size(), &img, &handled).ok()) {
+    const int scale = 1 + round % 2;
+    if (JpegScaledDecode(bad.data(), bad.size(), scale, &img, &handled).ok()) {
       EXPECT_TRUE(handled);
       EXPECT_GT(img.width(), 0);
       EXPECT_GT(img.height(), 0);
@@ -415,7 +424,31 @@ TEST(JpegDcDecoder, BoundedLoadsUseItAndKeepEverythingElse) {
   EXPECT_EQ(loaded.dpi_x(), 300);
   EXPECT_EQ(loaded.dpi_y(), 150);
 
+  // At 1/4 as well; 1/2 is libjpeg's and comes out at its size.
+  lo.max_width = lo.max_height = 100;  // 1/4 gives 100 x 60
+  Image quarter;
+  ASSERT_TRUE(JpegLoad(jpeg.data(), jpeg.size(), lo, &quarter).ok());
+  ASSERT_TRUE(JpegScaledDecode(jpeg.data(), jpeg.size(), 2, &direct, &handled).ok());
+  ASSERT_EQ(quarter.width(), 100);
+  ASSERT_EQ(quarter.height(), 60);
+  for (int y = 0; y < 60; ++y) EXPECT_EQ(std::memcmp(quarter.row(y), direct.row(y), 300), 0) << "row " << y;
+  EXPECT_EQ(quarter.comment(), text);
+  EXPECT_EQ(quarter.dpi_x(), 300);
+  lo.max_width = lo.max_height = 200;
+  Image half;
+  ASSERT_TRUE(JpegLoad(jpeg.data(), jpeg.size(), lo, &half).ok());
+  EXPECT_EQ(half.width(), 200);
+  EXPECT_EQ(half.height(), 120);
+
+  // Only the three scales are taken.
+  for (int scale : {0, 3, 4, 8}) {
+    Image none;
+    EXPECT_EQ(JpegScaledDecode(jpeg.data(), jpeg.size(), scale, &none, &handled).code(), Status::kBadValue);
+    EXPECT_TRUE(none.empty());
+  }
+
   // Damage found on the fast path still ends as kBroken from libjpeg.
+  lo.max_width = lo.max_height = 50;
   Bytes cut(jpeg.begin(), jpeg.begin() + static_cast<std::ptrdiff_t>(jpeg.size() / 2));
   Image none;
   EXPECT_EQ(JpegLoad(cut.data(), cut.size(), lo, &none).code(), Status::kBroken);

@@ -2,8 +2,9 @@
 // straight into the picture's B,G,R rows; CMYK and YCCK pictures go through
 // a row buffer and are multiplied out to RGB.  Bounded loads pick a DCT scale
 // (or the EXIF thumbnail) so that the dispatcher's final fit only has a
-// little left to do; at 1/8, baseline YCbCr and grey files go through the
-// DC decoder of jpeg_dc_decoder.h, which gives the same pixels faster.
+// little left to do; at 1/8 and 1/4, baseline YCbCr and grey files go
+// through the reduced-scale decoder of jpeg_dc_decoder.h, which gives the
+// same pixels faster.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -175,14 +176,17 @@ Result JpegLoad(const uint8_t* data, size_t size, const LoadOptions& options, Im
   const uint64_t row_bytes = Image::RowBytes(static_cast<int>(ci.output_width), bpp);
   if (row_bytes * ci.output_height > kMaxPixelBytes)
     return Result(Status::kMemory, "JPEG picture exceeds the engine's memory limit");
-  // At 1/8 the DC decoder skips the AC coefficients libjpeg would work out.
-  // Whatever it declines or finds damaged goes on to libjpeg, which then
-  // decodes it or reports the damage as before.
-  if (scale == 1 && (ci.jpeg_color_space == JCS_YCbCr || ci.jpeg_color_space == JCS_GRAYSCALE)) {
+  // At 1/8 and 1/4 the reduced-scale decoder gives libjpeg's pixels with
+  // less work (at 1/8 it skips the AC coefficients, at 1/4 its entropy
+  // decoding is the quicker); at 1/2 libjpeg-turbo's own decode is the
+  // faster.  Whatever the decoder declines or finds damaged goes on to
+  // libjpeg, which then decodes it or reports the damage as before.
+  if ((scale == 1 || scale == 2) && (ci.jpeg_color_space == JCS_YCbCr || ci.jpeg_color_space == JCS_GRAYSCALE)) {
     Image img;
     bool handled = false;
-    if (JpegDcDecode(data, size, &img, &handled).ok() && img.width() == static_cast<int>(ci.output_width) &&
-        img.height() == static_cast<int>(ci.output_height) && img.bpp() == bpp) {
+    if (JpegScaledDecode(data, size, scale, &img, &handled).ok() &&
+        img.width() == static_cast<int>(ci.output_width) && img.height() == static_cast<int>(ci.output_height) &&
+        img.bpp() == bpp) {
       img.set_gray(bpp == 8);
       img.set_comment(CommentOf(ci));
       img.set_dpi(dpi_x, dpi_y);

@@ -74,21 +74,32 @@ void BuildPairs(HuffTable* t) {
 
 void BuildValues(HuffTable* t) {
   t->values_built = true;
+  // The code at the top of `bits` (`avail` of them) with its magnitude:
+  // false when they do not fit.
+  auto code = [&](uint32_t bits, int avail, uint8_t* run, int16_t* value, int* used) {
+    int sym = 0;
+    const int len = PrefixCode(*t, bits, avail, &sym);
+    if (len == 0) return false;
+    const int r = sym >> 4, s = sym & 15;
+    if (len + s > avail) return false;
+    *used = len + s;
+    *run = s == 0 ? (r == 15 ? 15 : HuffTable::kEndOfBlock) : static_cast<uint8_t>(r);
+    *value = s == 0 ? 0 : static_cast<int16_t>(Extend((bits >> (avail - len - s)) & ((1u << s) - 1), s));
+    return true;
+  };
   for (uint32_t i = 0; i < (1u << kValueBits); ++i) {
     HuffTable::Value& e = t->values_table[i];
-    int sym = 0;
-    const int len = PrefixCode(*t, i, kValueBits, &sym);
-    if (len == 0) continue;
-    const int run = sym >> 4, s = sym & 15;
-    if (s == 0) {
-      e.len = static_cast<uint8_t>(len);
-      e.run = run == 15 ? 15 : HuffTable::kEndOfBlock;
+    int used1 = 0, used2 = 0;
+    if (!code(i, kValueBits, &e.run1, &e.value1, &used1)) continue;
+    e.len1 = e.len = static_cast<uint8_t>(used1);
+    const int rest = kValueBits - used1;
+    if (e.run1 == HuffTable::kEndOfBlock || rest <= 0) continue;
+    if (!code(i & ((1u << rest) - 1), rest, &e.run2, &e.value2, &used2)) {
+      e.run2 = HuffTable::kNone;
+      e.value2 = 0;
       continue;
     }
-    if (len + s > kValueBits) continue;
-    e.len = static_cast<uint8_t>(len + s);
-    e.run = static_cast<uint8_t>(run);
-    e.value = static_cast<int16_t>(Extend((i >> (kValueBits - len - s)) & ((1u << s) - 1), s));
+    e.len = static_cast<uint8_t>(used1 + used2);
   }
 }
 

@@ -52,15 +52,18 @@ struct HuffTable {
   };
   std::array<Pair, 1 << kPairBits> pair{};
   bool pairs_built = false;
-  // AC decoding: from the next kValueBits bits, one code with its magnitude
-  // bits worked out: the bits taken (0 = slow path), the run of zeros before
-  // the coefficient (kEndOfBlock for the end of the block; a run of sixteen
-  // zeros is a run of 15 before a zero), and the coefficient.
-  static constexpr uint8_t kEndOfBlock = 64;
+  // AC decoding, two codes at a time: from the next kValueBits bits, the
+  // first code with its magnitude bits worked out and, when it fits in
+  // those bits too, the second.  For each: the run of zeros before the
+  // coefficient (kEndOfBlock for the end of the block, kNone for no second
+  // code; a run of sixteen zeros is a run of 15 before a zero) and the
+  // coefficient; `len1` is the bits of the first (0 = slow path) and `len`
+  // those of both.
+  static constexpr uint8_t kEndOfBlock = 64, kNone = 65;
   struct Value {
-    int16_t value = 0;
-    uint8_t len = 0;
-    uint8_t run = 0;
+    int16_t value1 = 0, value2 = 0;
+    uint8_t len1 = 0, len = 0;
+    uint8_t run1 = 0, run2 = kNone;
   };
   std::array<Value, 1 << kValueBits> values_table{};
   bool values_built = false;
@@ -230,17 +233,32 @@ inline bool SkipAc(BitReader& br, const HuffTable& t) {
 }
 
 // Decodes the AC coefficients of one block (BuildValues() done) into `coef`
-// (row-major, zeroed by the caller); false for a bad code.  Most codes come
-// with their magnitude from one table look-up.
-inline bool DecodeAc(BitReader& br, const HuffTable& t, int16_t* coef) {
-  for (int k = 1; k < 64; ++k) {
+// (row-major, zeroed by the caller); false for a bad code.  `*last` is the
+// zigzag position of the last coefficient stored, 0 when none was.  Most
+// codes come with their magnitude from one table look-up.
+inline bool DecodeAc(BitReader& br, const HuffTable& t, int16_t* coef, int* last) {
+  *last = 0;
+  for (int k = 1; k < 64;) {
     if (br.bits < 32) br.Refill();
     const HuffTable::Value e = t.values_table[br.buf >> (64 - kValueBits)];
-    if (e.len != 0) {
+    if (e.len1 != 0) {
+      if (e.run1 == HuffTable::kEndOfBlock) {
+        br.Skip(e.len1);
+        break;
+      }
+      k += e.run1;
+      coef[kNatural[k]] = e.value1;  // a zero for sixteen zeros, harmless
+      *last = k++;
+      // The second code belongs to this block only while it is still open.
+      if (e.run2 == HuffTable::kNone || k >= 64) {
+        br.Skip(e.len1);
+        continue;
+      }
       br.Skip(e.len);
-      if (e.run == HuffTable::kEndOfBlock) break;
-      k += e.run;
-      coef[kNatural[k]] = e.value;  // a zero for sixteen zeros, harmless
+      if (e.run2 == HuffTable::kEndOfBlock) break;
+      k += e.run2;
+      coef[kNatural[k]] = e.value2;
+      *last = k++;
       continue;
     }
     int len = 0;
@@ -250,13 +268,14 @@ inline bool DecodeAc(BitReader& br, const HuffTable& t, int16_t* coef) {
     const int run = sym >> 4, s = sym & 15;
     if (s == 0) {
       if (run != 15) break;
-      k += 15;
+      k += 16;
       continue;
     }
     k += run;
     const int v = Extend(br.buf >> (64 - s), s);
     br.Skip(s);
     coef[kNatural[k]] = static_cast<int16_t>(v);
+    *last = k++;
   }
   return true;
 }

@@ -1,15 +1,18 @@
-// libjpeg-turbo's scaled-decode arithmetic.  The inverse DCTs follow its
-// jidctred.c (2 x 2, 4 x 4) and jidctint.c (8 x 8) in 13-bit fixed point
-// with two extra fractional bits between the passes, the 64-bit sums of its
-// JLONG and the 32-bit work area; the shortcuts libjpeg takes for zero
-// columns and rows give the same values as the full sums, so they are
-// taken here for speed only.  The SIMD versions libjpeg-turbo may run
-// instead are bound to these within rounding.
+// libjpeg-turbo's scaled-decode arithmetic.  The reduced inverse DCTs follow
+// its jidctred.c in 13-bit fixed point with two extra fractional bits
+// between the passes; the shortcuts libjpeg's C code takes for zero columns
+// and rows give the same values as the full sums, so none are taken.  Both
+// passes run on SSE2 (part of every x86-64) the way libjpeg-turbo's own
+// SIMD code, which it runs on these machines, does them: 16-bit
+// dequantised coefficients and work area, 32-bit sums, and samples clamped
+// rather than wrapped; on the values of any picture an encoder made these
+// are exactly its C code's.
 #include "imaging/codecs/internal/jpeg_reduced_idct.h"
 
 #include <emmintrin.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace imaging::codecs::internal {
 namespace {
@@ -24,10 +27,8 @@ void Idct1x1(const int16_t* coef, const int16_t* quant, uint8_t* out) {
   *out = Limit()(Descale(Dq(coef, quant, 0), 3));
 }
 
-// Pass 1 runs over all eight columns at once with SSE2, as libjpeg-turbo's
-// own SIMD code does: the dequantised coefficients are taken as 16-bit
-// values (which they are in any picture an encoder made), pairs of rows are
-// multiplied and summed into 32 bits, and the descaled sums are kept whole.
+// Pass 1 runs over all eight columns at once: pairs of rows are multiplied
+// and summed into 32 bits.
 
 // The dequantised row `r` of the block.
 inline __m128i Row(const int16_t* coef, const int16_t* quant, int r) {
@@ -55,8 +56,15 @@ inline void Store(int32_t* row, __m128i v, bool high) {
   _mm_storeu_si128(reinterpret_cast<__m128i*>(row + (high ? 4 : 0)), v);
 }
 
+// Eight 32-bit lanes (two vectors) to 16 bits, saturating as libjpeg-turbo's
+// SIMD code does; values of real pictures fit.
+inline __m128i Pack(const int32_t* row) {
+  return _mm_packs_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(row)),
+                         _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4)));
+}
+
 void Idct2x2(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t stride) {
-  constexpr int64_t k0720959822 = 5906, k0850430095 = 6967, k1272758580 = 10426, k3624509785 = 29692;
+  constexpr int16_t k0720959822 = 5906, k0850430095 = 6967, k1272758580 = 10426, k3624509785 = 29692;
   alignas(16) int32_t ws[2][8];
   const __m128i d0 = Row(coef, quant, 0), d1 = Row(coef, quant, 1), d3 = Row(coef, quant, 3),
                 d5 = Row(coef, quant, 5), d7 = Row(coef, quant, 7);
@@ -68,19 +76,27 @@ void Idct2x2(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t 
     Store(ws[0], DescaleV(_mm_add_epi32(tmp10, tmp0), kShift), high);
     Store(ws[1], DescaleV(_mm_sub_epi32(tmp10, tmp0), kShift), high);
   }
-  const RangeLimit& limit = Limit();
-  for (int r = 0; r < 2; ++r, out += stride) {
-    const int32_t* w = ws[r];
-    const int64_t tmp10 = int64_t{w[0]} * (int64_t{1} << (kConstBits + 2));
-    const int64_t tmp0 = int64_t{w[7]} * -k0720959822 + int64_t{w[5]} * k0850430095 +
-                         int64_t{w[3]} * -k1272758580 + int64_t{w[1]} * k3624509785;
-    out[0] = limit(Descale(tmp10 + tmp0, kConstBits + kPass1Bits + 3 + 2));
-    out[1] = limit(Descale(tmp10 - tmp0, kConstBits + kPass1Bits + 3 + 2));
-  }
+  // Pass 2 for both rows at once: the odd sum w1 k1 + w3 k3 + w5 k5 + w7 k7
+  // of each row from one multiply-add and two folds.
+  const __m128i k = _mm_set_epi16(-k0720959822, 0, k0850430095, 0, -k1272758580, 0, k3624509785, 0);
+  const __m128i m0 = _mm_madd_epi16(Pack(ws[0]), k), m1 = _mm_madd_epi16(Pack(ws[1]), k);
+  __m128i sum = _mm_add_epi32(_mm_unpacklo_epi32(m0, m1), _mm_unpackhi_epi32(m0, m1));
+  sum = _mm_add_epi32(sum, _mm_unpackhi_epi64(sum, sum));  // lanes 0, 1: rows 0, 1
+  const __m128i tmp10 = _mm_slli_epi32(_mm_set_epi32(0, 0, ws[1][0], ws[0][0]), kConstBits + 2);
+  constexpr int kShift = kConstBits + kPass1Bits + 3 + 2;
+  // Lanes: row 0 left, row 1 left, row 0 right, row 1 right.
+  const __m128i v = _mm_unpacklo_epi64(DescaleV(_mm_add_epi32(tmp10, sum), kShift),
+                                       DescaleV(_mm_sub_epi32(tmp10, sum), kShift));
+  const __m128i words = _mm_add_epi16(_mm_packs_epi32(v, v), _mm_set1_epi16(128));
+  const uint32_t px = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(words, words)));
+  out[0] = static_cast<uint8_t>(px);
+  out[1] = static_cast<uint8_t>(px >> 16);
+  out[stride] = static_cast<uint8_t>(px >> 8);
+  out[stride + 1] = static_cast<uint8_t>(px >> 24);
 }
 
 void Idct4x4(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t stride) {
-  constexpr int64_t k0211164243 = 1730, k0509795579 = 4176, k0601344887 = 4926, k0765366865 = 6270,
+  constexpr int16_t k0211164243 = 1730, k0509795579 = 4176, k0601344887 = 4926, k0765366865 = 6270,
                     k0899976223 = 7373, k1061594337 = 8697, k1451774981 = 11893, k1847759065 = 15137,
                     k2172734803 = 17799, k2562915447 = 20995;
   alignas(16) int32_t ws[4][8];
@@ -101,92 +117,36 @@ void Idct4x4(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t 
     Store(ws[1], DescaleV(_mm_add_epi32(tmp12, tmp0), kShift), high);
     Store(ws[2], DescaleV(_mm_sub_epi32(tmp12, tmp0), kShift), high);
   }
-  const RangeLimit& limit = Limit();
-  for (int r = 0; r < 4; ++r, out += stride) {
-    const int32_t* w = ws[r];
-    const int64_t t0 = int64_t{w[0]} * (int64_t{1} << (kConstBits + 1));
-    const int64_t t2 = int64_t{w[2]} * k1847759065 + int64_t{w[6]} * -k0765366865;
-    const int64_t tmp10 = t0 + t2, tmp12 = t0 - t2;
-    const int64_t z1 = w[7], z2 = w[5], z3 = w[3], z4 = w[1];
-    const int64_t tmp0 = z1 * -k0211164243 + z2 * k1451774981 + z3 * -k2172734803 + z4 * k1061594337;
-    const int64_t tmp2 = z1 * -k0509795579 + z2 * -k0601344887 + z3 * k0899976223 + z4 * k2562915447;
-    constexpr int kShift = kConstBits + kPass1Bits + 3 + 1;
-    out[0] = limit(Descale(tmp10 + tmp2, kShift));
-    out[3] = limit(Descale(tmp10 - tmp2, kShift));
-    out[1] = limit(Descale(tmp12 + tmp0, kShift));
-    out[2] = limit(Descale(tmp12 - tmp0, kShift));
-  }
-}
-
-// One 1-D pass of the full 8-point inverse DCT over in[0..7] (at `step`
-// apart), giving the eight sums before descaling.
-struct Islow {
-  int64_t tmp10, tmp11, tmp12, tmp13, tmp0, tmp1, tmp2, tmp3;
-  Islow(int64_t d0, int64_t d1, int64_t d2, int64_t d3, int64_t d4, int64_t d5, int64_t d6, int64_t d7) {
-    constexpr int64_t k0298631336 = 2446, k0390180644 = 3196, k0541196100 = 4433, k0765366865 = 6270,
-                      k0899976223 = 7373, k1175875602 = 9633, k1501321110 = 12299, k1847759065 = 15137,
-                      k1961570560 = 16069, k2053119869 = 16819, k2562915447 = 20995, k3072711026 = 25172;
-    int64_t z1 = (d2 + d6) * k0541196100;
-    const int64_t e2 = z1 + d6 * -k1847759065, e3 = z1 + d2 * k0765366865;
-    const int64_t e0 = (d0 + d4) * (int64_t{1} << kConstBits), e1 = (d0 - d4) * (int64_t{1} << kConstBits);
-    tmp10 = e0 + e3;
-    tmp13 = e0 - e3;
-    tmp11 = e1 + e2;
-    tmp12 = e1 - e2;
-    int64_t o0 = d7, o1 = d5, o2 = d3, o3 = d1;
-    z1 = o0 + o3;
-    int64_t z2 = o1 + o2, z3 = o0 + o2, z4 = o1 + o3;
-    const int64_t z5 = (z3 + z4) * k1175875602;
-    o0 *= k0298631336;
-    o1 *= k2053119869;
-    o2 *= k3072711026;
-    o3 *= k1501321110;
-    z1 *= -k0899976223;
-    z2 *= -k2562915447;
-    z3 = z3 * -k1961570560 + z5;
-    z4 = z4 * -k0390180644 + z5;
-    tmp0 = o0 + z1 + z3;
-    tmp1 = o1 + z2 + z4;
-    tmp2 = o2 + z2 + z3;
-    tmp3 = o3 + z1 + z4;
-  }
-};
-
-void Idct8x8(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t stride) {
-  int32_t ws[8][8];
-  for (int c = 0; c < 8; ++c) {
-    auto dq = [&](int r) { return Dq(coef, quant, r * 8 + c); };
-    if (coef[8 + c] == 0 && coef[16 + c] == 0 && coef[24 + c] == 0 && coef[32 + c] == 0 && coef[40 + c] == 0 &&
-        coef[48 + c] == 0 && coef[56 + c] == 0) {
-      const int32_t dc = static_cast<int32_t>(dq(0) * (1 << kPass1Bits));
-      for (int r = 0; r < 8; ++r) ws[r][c] = dc;
-      continue;
-    }
-    const Islow s(dq(0), dq(1), dq(2), dq(3), dq(4), dq(5), dq(6), dq(7));
-    constexpr int kShift = kConstBits - kPass1Bits;
-    ws[0][c] = static_cast<int32_t>(Descale(s.tmp10 + s.tmp3, kShift));
-    ws[7][c] = static_cast<int32_t>(Descale(s.tmp10 - s.tmp3, kShift));
-    ws[1][c] = static_cast<int32_t>(Descale(s.tmp11 + s.tmp2, kShift));
-    ws[6][c] = static_cast<int32_t>(Descale(s.tmp11 - s.tmp2, kShift));
-    ws[2][c] = static_cast<int32_t>(Descale(s.tmp12 + s.tmp1, kShift));
-    ws[5][c] = static_cast<int32_t>(Descale(s.tmp12 - s.tmp1, kShift));
-    ws[3][c] = static_cast<int32_t>(Descale(s.tmp13 + s.tmp0, kShift));
-    ws[4][c] = static_cast<int32_t>(Descale(s.tmp13 - s.tmp0, kShift));
-  }
-  const RangeLimit& limit = Limit();
-  for (int r = 0; r < 8; ++r, out += stride) {
-    const int32_t* w = ws[r];
-    const Islow s(w[0], w[1], w[2], w[3], w[4], w[5], w[6], w[7]);
-    constexpr int kShift = kConstBits + kPass1Bits + 3;
-    out[0] = limit(Descale(s.tmp10 + s.tmp3, kShift));
-    out[7] = limit(Descale(s.tmp10 - s.tmp3, kShift));
-    out[1] = limit(Descale(s.tmp11 + s.tmp2, kShift));
-    out[6] = limit(Descale(s.tmp11 - s.tmp2, kShift));
-    out[2] = limit(Descale(s.tmp12 + s.tmp1, kShift));
-    out[5] = limit(Descale(s.tmp12 - s.tmp1, kShift));
-    out[3] = limit(Descale(s.tmp13 + s.tmp0, kShift));
-    out[4] = limit(Descale(s.tmp13 - s.tmp0, kShift));
-  }
+  // Pass 2 for the four rows at once: the work area turned so that each
+  // vector holds one coefficient of every row, then the same sums as pass 1.
+  const __m128i r0 = Pack(ws[0]), r1 = Pack(ws[1]), r2 = Pack(ws[2]), r3 = Pack(ws[3]);
+  const __m128i t0 = _mm_unpacklo_epi16(r0, r1), t1 = _mm_unpacklo_epi16(r2, r3);
+  const __m128i t2 = _mm_unpackhi_epi16(r0, r1), t3 = _mm_unpackhi_epi16(r2, r3);
+  const __m128i w01 = _mm_unpacklo_epi32(t0, t1), w23 = _mm_unpackhi_epi32(t0, t1);  // w0 | w1, w2 | w3
+  const __m128i w45 = _mm_unpacklo_epi32(t2, t3), w67 = _mm_unpackhi_epi32(t2, t3);  // w4 | w5, w6 | w7
+  const __m128i w0 = _mm_srai_epi32(_mm_unpacklo_epi16(_mm_setzero_si128(), w01), 16);
+  const __m128i e0 = _mm_slli_epi32(w0, kConstBits + 1);
+  const __m128i e2 = _mm_madd_epi16(_mm_unpacklo_epi16(w23, w67), _mm_set_epi16(-k0765366865, k1847759065, -k0765366865, k1847759065, -k0765366865, k1847759065, -k0765366865, k1847759065));
+  const __m128i tmp10 = _mm_add_epi32(e0, e2), tmp12 = _mm_sub_epi32(e0, e2);
+  const __m128i p75 = _mm_unpackhi_epi16(w67, w45), p31 = _mm_unpackhi_epi16(w23, w01);  // (w7, w5), (w3, w1)
+  auto pair = [](int16_t a, int16_t b) { return _mm_set_epi16(b, a, b, a, b, a, b, a); };
+  const __m128i tmp0 = _mm_add_epi32(_mm_madd_epi16(p75, pair(-k0211164243, k1451774981)),
+                                     _mm_madd_epi16(p31, pair(-k2172734803, k1061594337)));
+  const __m128i tmp2 = _mm_add_epi32(_mm_madd_epi16(p75, pair(-k0509795579, -k0601344887)),
+                                     _mm_madd_epi16(p31, pair(k0899976223, k2562915447)));
+  constexpr int kShift = kConstBits + kPass1Bits + 3 + 1;
+  const __m128i o0 = DescaleV(_mm_add_epi32(tmp10, tmp2), kShift), o3 = DescaleV(_mm_sub_epi32(tmp10, tmp2), kShift);
+  const __m128i o1 = DescaleV(_mm_add_epi32(tmp12, tmp0), kShift), o2 = DescaleV(_mm_sub_epi32(tmp12, tmp0), kShift);
+  // Samples centred and clamped (libjpeg-turbo's SIMD code saturates too),
+  // column by column, then turned back into rows.
+  const __m128i centre = _mm_set1_epi16(128);
+  const __m128i cols = _mm_packus_epi16(_mm_add_epi16(_mm_packs_epi32(o0, o1), centre),
+                                        _mm_add_epi16(_mm_packs_epi32(o2, o3), centre));
+  const __m128i half = _mm_unpacklo_epi8(cols, _mm_srli_si128(cols, 8));
+  const __m128i rows = _mm_unpacklo_epi8(half, _mm_srli_si128(half, 8));
+  alignas(16) uint8_t px[16];
+  _mm_store_si128(reinterpret_cast<__m128i*>(px), rows);
+  for (int r = 0; r < 4; ++r, out += stride) std::memcpy(out, px + 4 * r, 4);
 }
 
 // YCbCr -> RGB tables as libjpeg builds them (16 fractional bits).
@@ -224,8 +184,7 @@ void IdctBlock(int n, const int16_t* coef, const int16_t* quant, uint8_t* out, p
   switch (n) {
     case 1: Idct1x1(coef, quant, out); break;
     case 2: Idct2x2(coef, quant, out, stride); break;
-    case 4: Idct4x4(coef, quant, out, stride); break;
-    default: Idct8x8(coef, quant, out, stride); break;
+    default: Idct4x4(coef, quant, out, stride); break;
   }
 }
 
@@ -248,7 +207,46 @@ void UpsampleAcross(const uint8_t* in, int width, bool smooth, uint8_t* out) {
 
 void YccToBgr(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width, uint8_t* bgr) {
   static const ColourTables t;
-  for (int x = 0; x < width; ++x, bgr += 3) {
+  int x = 0;
+  // Eight pixels at a time with the tables' own integer sums: cb_b is
+  // (116130 (cb - 128) + 2^15) >> 16, cr_r (91881 (cr - 128) + 2^15) >> 16,
+  // and the green term (-22554 (cb - 128) - 46802 (cr - 128) + 2^15) >> 16,
+  // each multiplier split into a shift and a 16-bit part.
+  const __m128i zero = _mm_setzero_si128(), centre = _mm_set1_epi16(128), one = _mm_set1_epi16(1);
+  const __m128i kb = _mm_set_epi16(16384, -14942, 16384, -14942, 16384, -14942, 16384, -14942);
+  const __m128i kr = _mm_set_epi16(16384, 26345, 16384, 26345, 16384, 26345, 16384, 26345);
+  const __m128i kg = _mm_set_epi16(-14034, -22554, -14034, -22554, -14034, -22554, -14034, -22554);
+  const __m128i half = _mm_set1_epi32(16384), whole = _mm_set1_epi32(32768);
+  for (; x + 8 <= width; x += 8) {
+    const __m128i yy = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y + x)), zero);
+    const __m128i u = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + x)), zero), centre);
+    const __m128i v = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr + x)), zero), centre);
+    __m128i terms[3][2];
+    for (int h = 0; h < 2; ++h) {
+      const __m128i uo = h ? _mm_unpackhi_epi16(u, one) : _mm_unpacklo_epi16(u, one);
+      const __m128i vo = h ? _mm_unpackhi_epi16(v, one) : _mm_unpacklo_epi16(v, one);
+      const __m128i uv = h ? _mm_unpackhi_epi16(u, v) : _mm_unpacklo_epi16(u, v);
+      const __m128i u32 = _mm_srai_epi32(h ? _mm_unpackhi_epi16(zero, u) : _mm_unpacklo_epi16(zero, u), 16);
+      const __m128i v32 = _mm_srai_epi32(h ? _mm_unpackhi_epi16(zero, v) : _mm_unpacklo_epi16(zero, v), 16);
+      terms[0][h] = _mm_srai_epi32(
+          _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(uo, kb), half), _mm_slli_epi32(u32, 17)), 16);
+      terms[1][h] = _mm_srai_epi32(
+          _mm_add_epi32(_mm_sub_epi32(_mm_madd_epi16(uv, kg), _mm_slli_epi32(v32, 15)), whole), 16);
+      terms[2][h] = _mm_srai_epi32(
+          _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(vo, kr), half), _mm_slli_epi32(v32, 16)), 16);
+    }
+    alignas(16) uint8_t px[3][16];
+    for (int c = 0; c < 3; ++c) {
+      const __m128i sum = _mm_add_epi16(yy, _mm_packs_epi32(terms[c][0], terms[c][1]));
+      _mm_store_si128(reinterpret_cast<__m128i*>(px[c]), _mm_packus_epi16(sum, sum));
+    }
+    for (int i = 0; i < 8; ++i, bgr += 3) {
+      bgr[0] = px[0][i];
+      bgr[1] = px[1][i];
+      bgr[2] = px[2][i];
+    }
+  }
+  for (; x < width; ++x, bgr += 3) {
     const int yy = y[x], u = cb[x], v = cr[x];
     bgr[0] = static_cast<uint8_t>(std::clamp(yy + t.cb_b[u], 0, 255));
     bgr[1] = static_cast<uint8_t>(std::clamp(yy + ((t.cb_g[u] + t.cr_g[v]) >> 16), 0, 255));

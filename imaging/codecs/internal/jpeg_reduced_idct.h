@@ -1,11 +1,10 @@
 // File: imaging/codecs/internal/jpeg_reduced_idct.h
 //
 // The sample arithmetic of libjpeg-turbo's scaled decode, for the
-// reduced-scale decoder (jpeg_dc_decoder.h): dequantisation with the inverse
-// DCT to 1 x 1, 2 x 2, 4 x 4 or 8 x 8 samples per block (the integer "slow"
-// method), the range limiting after it, the triangle filter that doubles
-// chroma across, and YCbCr -> RGB.  Each gives the very samples libjpeg's C
-// code gives.
+// reduced-scale decoder (jpeg_dc_decoder.h): dequantisation with the
+// reduced inverse DCT to 1 x 1, 2 x 2 or 4 x 4 samples per block, the range
+// limiting after it, the triangle filter that doubles chroma across, and
+// YCbCr -> RGB.  Each gives the very samples libjpeg-turbo gives.
 //
 //   int16_t coef[64] = {...};   // row-major, not dequantised
 //   uint8_t px[4 * 4];
@@ -30,7 +29,7 @@ class RangeLimit {
 };
 const RangeLimit& Limit();
 
-// The inverse DCT of one block to `n` x `n` samples (n = 1, 2, 4 or 8) at
+// The inverse DCT of one block to `n` x `n` samples (n = 1, 2 or 4) at
 // `out`, rows `stride` bytes apart.  `quant` is the row-major quantisation
 // table as libjpeg keeps it (16-bit signed multipliers).  Only the
 // coefficients libjpeg's routine for that size reads are read: the DC for 1,
