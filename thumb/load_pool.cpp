@@ -88,7 +88,7 @@ int LoadPool::DefaultThreads() {
 }
 
 LoadPool::Key LoadPool::KeyOf(const ThumbnailJob& job) {
-  return Key{job.path, job.image_number, job.image_size, job.background};
+  return Key{job.path, job.image_number, job.image_size, job.background, job.use_shared_cache};
 }
 
 void LoadPool::Release(MVHANDLE handle) const {

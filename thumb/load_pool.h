@@ -82,6 +82,7 @@ class LoadPool {
     int image_number = 0;
     int image_size = 0;
     uint32_t background = 0;
+    bool use_shared_cache = false;
     bool operator==(const Key&) const = default;
   };
   struct Done {

@@ -150,6 +150,7 @@ const ControlClass& CMorvikThumb::Class() {
          OutOfRange::kRefuse},
         Text("SelectMouseCursorFile", kSelectMouseCursorFile, u"", kStoredOnly, kPut),
         {"ImageHandle", kImageHandle, VarType::kI4, kPut, Variant::I4(0), kComputed},
+        Bool("UseSharedCache", kUseSharedCache, true),
     };
     const std::vector<ParamInfo> load = {{"PathName", VarType::kBstr}, {"FileName", VarType::kBstr},
                                          {"ImageNumber", VarType::kI2}, {"MaxImage", VarType::kI2}};
@@ -195,7 +196,7 @@ const ControlClass& CMorvikThumb::Class() {
                    kEdgeSize, kReadMode, kStyle, kSort, kSortOrder, kSortDate, kEnableMouseWheel, kImageSize,
                    kEnableDragTarget, kEnableDragSource, kEnableMouseMoveButton, kEnableSelectMultiFiles, kButton3D,
                    kTextColor, kTextBackColor, kTextTransparent, kSelectTextColor, kSelectTextBackColor,
-                   kSelectTextTransparent, kClearOnLoad, kEnableMove};
+                   kSelectTextTransparent, kClearOnLoad, kEnableMove, kUseSharedCache};
     c.pages = {kPageClsid};
     c.about.product_line = u"Morvik7 Thumbnail ActiveX Control";
     c.about.maker_line = u"Osmund imaging suite";
@@ -258,9 +259,10 @@ const PageSpec& ThumbPageSpec() {
         Check(141, kEnableSelectMultiFiles, u"複数ファイルの選択", u"EnableSelectMultiFiles"),
         Check(177, kEnableMove, u"イメージの移動", u"EnableMoveImage"),
         Check(178, kClearOnLoad, u"表示前にクリア", u"ClearBeforeDisplaying"),
+        Check(179, kUseSharedCache, u"共有サムネイルキャッシュを使う", u"UseSharedCache"),
     };
     s.apply_order = {120, 136, 126, 122, 127, 121, 129, 132, 131, 124, 125, 128, 133,
-                     134, 135, 143, 137, 130, 138, 139, 140, 141, 123, 177, 178};
+                     134, 135, 143, 137, 130, 138, 139, 140, 141, 123, 177, 178, 179};
     return s;
   }();
   return spec;

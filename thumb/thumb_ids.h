@@ -66,6 +66,8 @@ inline constexpr DispId kMouseCursorFile = 69;
 inline constexpr DispId kSelectMouseCursorType = 70;
 inline constexpr DispId kSelectMouseCursorFile = 71;
 inline constexpr DispId kImageHandle = 72;
+// Read and write the desktop's shared thumbnail cache (default TRUE).
+inline constexpr DispId kUseSharedCache = 73;
 
 // Methods.
 inline constexpr DispId kGetFiles = 1;

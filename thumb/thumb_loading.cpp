@@ -175,6 +175,7 @@ bool CMorvikThumb::JobFor(size_t index, ThumbnailJob* job) const {
   job->image_number = list_[index].image_number;
   job->image_size = PropI2(kImageSize);
   job->background = viewer::TranslateOleColor(PropColor(kForeColorUp));
+  job->use_shared_cache = PropBool(kUseSharedCache);
   return true;
 }
 

@@ -1,7 +1,10 @@
 #include "thumb/thumbnail_maker.h"
 
 #include <algorithm>
+#include <cstring>
 
+#include "thumb/dib_image.h"
+#include "thumb/shared_cache.h"
 #include "viewer_common/imaging_dlls/imaging_dlls.h"
 #include "viewer_common/utils/fit_size.h"
 
@@ -38,19 +41,16 @@ MVHANDLE ExifThumbnail(const std::string& path, int image_size) {
 }
 
 // The bound of a plain load: 800 x 600 at most, and no more than twice the
-// thumbnail's size on either side, which is plenty for the area average
-// that follows and lets large JPEGs decode at 1/8 scale.
+// thumbnail's size on either side (or the shared cache's folder size, when
+// that is larger), which is plenty for the area average that follows and
+// lets large JPEGs decode at 1/8 scale.
 void LoadBound(int image_size, int* w, int* h) {
-  const int side = 2 * std::max(image_size, 1);
+  const int side = std::max(2 * std::max(image_size, 1), shared_cache::FolderSizeFor(image_size));
   *w = std::min(800, side);
   *h = std::min(600, side);
 }
 
-}  // namespace
-
-MVHANDLE LoadPictureForThumbnail(const std::string& path, int image_number, int image_size) {
-  MVFileInfo info{};
-  if (!imaging_dlls::FileType(path.c_str(), image_number, &info)) return 0;
+MVHANDLE LoadPicture(const std::string& path, int image_number, int image_size, const MVFileInfo& info) {
   if (IsMultiResolution(info.format)) {
     if (MVHANDLE h = LoadSubImage(path, info, image_size)) return h;
   } else if (info.format == MV_FORMAT_JPEG_EXIF) {
@@ -59,6 +59,80 @@ MVHANDLE LoadPictureForThumbnail(const std::string& path, int image_number, int 
   int w = 0, h = 0;
   LoadBound(image_size, &w, &h);
   return imaging_dlls::FileLoad(path.c_str(), image_number, w, h);
+}
+
+// Only TIFF and GIF files can hold more than one image; any other file is
+// one picture whatever its image count says.
+bool MayHoldSeveralImages(const shared_cache::Source& src) {
+  const uint8_t* h = src.head;
+  if (src.head_size >= 4 && ((h[0] == 'I' && h[1] == 'I' && (h[2] == 42 || h[2] == 43) && h[3] == 0) ||
+                             (h[0] == 'M' && h[1] == 'M' && h[2] == 0 && (h[3] == 42 || h[3] == 43))))
+    return true;
+  return src.head_size >= 6 && (std::memcmp(h, "GIF87a", 6) == 0 || std::memcmp(h, "GIF89a", 6) == 0);
+}
+
+bool RasterSize(MVHANDLE h, int* w, int* hgt) {
+  MVImageType type{};
+  if (!imaging_dlls::GetImageType(h, &type) || type.kind != MV_KIND_RASTER) return false;
+  imaging_dlls::LockedBlock dib(h);
+  if (!dib || dib.size() < sizeof(MVBITMAPINFOHEADER)) return false;
+  const auto* bi = static_cast<const MVBITMAPINFOHEADER*>(dib.data());
+  *w = bi->biWidth;
+  *hgt = bi->biHeight < 0 ? -bi->biHeight : bi->biHeight;
+  return *w > 0 && *hgt > 0;
+}
+
+// The picture the shared cache keeps for a freshly loaded raster picture:
+// brought down to the folder's size, or the picture itself when it is the
+// whole original and no larger.  Takes `picture`; returns the handle to go
+// on with.  Nothing is stored from a picture smaller than the entry ought
+// to be (an embedded thumbnail, a small sub-image).
+MVHANDLE StoreLoaded(const shared_cache::Source& src, const MVFileInfo& info, int folder, MVHANDLE picture,
+                     uint32_t background) {
+  int w = 0, h = 0;
+  if (!RasterSize(picture, &w, &h)) return picture;
+  const int longer = std::max(w, h);
+  const int original = std::max(info.width, info.height);
+  if (longer < std::min(folder, original)) return picture;
+  MVHANDLE cached = picture;
+  if (longer > folder) {
+    cached = MakeThumbnail(picture, folder, background);
+    if (cached == 0) return 0;
+  }
+  QImage img;
+  if (ImageFromDibHandle(cached, &img))
+    (void)shared_cache::Store(src, img, folder, info.width > 0 ? info.width : 0, info.height > 0 ? info.height : 0);
+  return cached;
+}
+
+MVHANDLE BuildShared(const ThumbnailJob& job, const shared_cache::Source& src) {
+  const int folder = shared_cache::FolderSizeFor(job.image_size);
+  MVFileInfo info{};
+  const bool typed = imaging_dlls::FileType(job.path.c_str(), job.image_number, &info) != 0;
+  // A file of several images has no one picture for the cache.
+  if (typed && MayHoldSeveralImages(src) && info.image_count > 1) {
+    return MakeThumbnail(LoadPicture(job.path, job.image_number, job.image_size, info), job.image_size,
+                         job.background);
+  }
+  if (!typed) {
+    (void)shared_cache::RecordFailure(src);
+    return 0;
+  }
+  MVHANDLE picture = LoadPicture(job.path, job.image_number, job.image_size, info);
+  if (picture == 0) {
+    (void)shared_cache::RecordFailure(src);
+    return 0;
+  }
+  picture = StoreLoaded(src, info, folder, picture, job.background);
+  return MakeThumbnail(picture, job.image_size, job.background);
+}
+
+}  // namespace
+
+MVHANDLE LoadPictureForThumbnail(const std::string& path, int image_number, int image_size) {
+  MVFileInfo info{};
+  if (!imaging_dlls::FileType(path.c_str(), image_number, &info)) return 0;
+  return LoadPicture(path, image_number, image_size, info);
 }
 
 MVHANDLE MakeThumbnail(MVHANDLE picture, int image_size, uint32_t background) {
@@ -103,6 +177,23 @@ MVHANDLE MakeThumbnail(MVHANDLE picture, int image_size, uint32_t background) {
 }
 
 MVHANDLE BuildThumbnail(const ThumbnailJob& job) {
+  shared_cache::Source src;
+  if (job.use_shared_cache && job.image_number == 0 && shared_cache::FolderSizeFor(job.image_size) != 0 &&
+      imaging_dlls::CanLoadPictures() && shared_cache::StatSource(job.path, &src)) {
+    QImage cached;
+    if (shared_cache::Lookup(src, job.image_size, &cached)) {
+      // A TIFF or GIF entry serves only a file that turns out to hold one image.
+      MVFileInfo info{};
+      if (!MayHoldSeveralImages(src) ||
+          (imaging_dlls::FileType(job.path.c_str(), 0, &info) && info.image_count <= 1)) {
+        if (MVHANDLE h = DibHandleFromImage(cached, job.background))
+          return MakeThumbnail(h, job.image_size, job.background);
+      }
+    } else if (shared_cache::HasFailure(src)) {
+      return 0;
+    }
+    return BuildShared(job, src);
+  }
   return MakeThumbnail(LoadPictureForThumbnail(job.path, job.image_number, job.image_size), job.image_size,
                        job.background);
 }

@@ -35,10 +35,23 @@ struct ThumbnailJob {
   int image_number = 0;
   int image_size = 96;
   uint32_t background = 0;  // COLORREF 0x00BBGGRR
+  // Read and write the desktop's shared thumbnail cache (shared_cache.h)
+  // for image 0 of a file holding one image.
+  bool use_shared_cache = false;
 };
 
-// BuildThumbnail(): the whole route for one entry (load, then size), or 0
-// when the picture cannot be made.
+// BuildThumbnail(): the whole route for one entry, or 0 when the picture
+// cannot be made.  With the shared cache, a valid entry of at least
+// `image_size` (or one kept at the picture's own size) is brought to the
+// thumbnail size without decoding the file, and a valid failure entry
+// gives 0 at once.  Otherwise the picture is loaded; a raster picture is
+// first brought to the cache folder's size (the smallest of 128, 256, 512,
+// 1024 not below `image_size`, or kept at its own size when smaller), that
+// picture is stored for other programs and the thumbnail made from it, so
+// a later hit gives the very same thumbnail; a file that cannot be loaded
+// is recorded as a failure.  Drawings are rendered on `background` and are
+// never stored.  Safe to run on several threads at once; it raises no
+// events and touches no control.
 MVHANDLE BuildThumbnail(const ThumbnailJob& job);
 
 }  // namespace thumb

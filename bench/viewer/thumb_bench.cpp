@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QPainter>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -57,6 +58,10 @@ const std::string& Folder() {
 }
 
 void Configure(thumb::CMorvikThumb* c, int image_size) {
+  // Every run decodes: the desktop's shared thumbnail cache is left out (and
+  // kept away from the user's own cache all the same).
+  setenv("XDG_CACHE_HOME", (Folder() + "/cache").c_str(), 1);
+  c->PutProperty(thumb::kUseSharedCache, Variant::Bool(false));
   c->PutProperty(thumb::kFilePath, Variant::Bstr(QString::fromStdString(Folder()).toStdU16String()));
   c->PutProperty(thumb::kReadMode, Variant::I2(thumb::mvThumbRd));
   c->PutProperty(thumb::kImageSize, Variant::I2(static_cast<int16_t>(image_size)));

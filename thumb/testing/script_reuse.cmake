@@ -18,6 +18,7 @@ file(WRITE ${WORK}/script.txt
   "set FilePath=${WORK}/pics\nset ReadMode=0\nset ThumbnailFile=${WORK}/thumbs.mv6\n"
   "call GetFiles\nget ErrorStatus\ncall UpdateThumbnailFile\nget ErrorStatus\n")
 set(ENV{QT_QPA_PLATFORM} offscreen)
+set(ENV{XDG_CACHE_HOME} ${WORK}/cache)
 foreach(run 1 2)
   execute_process(COMMAND ${HOST} ${LIBRARY} --script ${WORK}/script.txt
                   OUTPUT_VARIABLE out${run} ERROR_VARIABLE err RESULT_VARIABLE rc)

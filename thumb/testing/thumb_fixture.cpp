@@ -6,6 +6,7 @@
 #include <QFile>
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 namespace thumb::testing {
 
@@ -69,6 +70,8 @@ bool MultiPageTiff(const std::string& path, int pages) {
 
 void ThumbTest::SetUp() {
   ASSERT_FALSE(dir_.path().empty());
+  ASSERT_FALSE(cache_.path().empty());
+  setenv("XDG_CACHE_HOME", cache_.path().c_str(), 1);
   hosting::ComPtr<hosting::IUnknown> unk;
   ASSERT_EQ(hosting::CreateControl<CMorvikThumb>(nullptr, hosting::IUnknown::kIid, unk.PutVoid()), hosting::S_OK);
   ASSERT_EQ(unk->QueryInterface(hosting::IDispatch::kIid, disp_.PutVoid()), hosting::S_OK);

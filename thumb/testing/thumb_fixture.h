@@ -62,6 +62,9 @@ class ThumbTest : public ::testing::Test {
   std::vector<Event> events_;
   std::vector<hosting::DispId> changed_;
   TempFolder dir_;
+  // The shared thumbnail cache of every test ($XDG_CACHE_HOME): its own
+  // folder, never the user's.
+  TempFolder cache_;
 };
 
 // A packed DIB of one colour in a block of libmv7com.so's table.
