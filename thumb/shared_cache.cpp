@@ -18,9 +18,12 @@ namespace thumb::shared_cache {
 namespace {
 
 constexpr int kFolderSizes[] = {128, 256, 512, 1024};
-// No entry of at most 1024 x 1024 pixels comes near this; larger files are
-// not read at all.
-constexpr qint64 kMaxEntryBytes = 16 << 20;
+// A 1024 x 1024 RGBA picture that does not compress at all stays below
+// this; larger files are not read at all.
+constexpr qint64 kMaxEntryBytes = 6 << 20;
+// Text chunks of an entry hold a few short keys; more than this (which
+// the PNG reader would inflate) marks a file that is not an entry.
+constexpr uint32_t kMaxTextBytes = 64 << 10;
 
 const char kUriKey[] = "Thumb::URI";
 const char kMTimeKey[] = "Thumb::MTime";
@@ -46,6 +49,49 @@ std::string CleanAbsolute(const std::string& path) {
   std::string out;
   for (const std::string& p : parts) out += "/" + p;
   return out.empty() ? "/" : out;
+}
+
+uint32_t Be32(const char* p) {
+  const auto* u = reinterpret_cast<const uint8_t*>(p);
+  return uint32_t{u[0]} << 24 | uint32_t{u[1]} << 16 | uint32_t{u[2]} << 8 | u[3];
+}
+
+// The PNG's chunk structure, walked before any decoder sees it: the
+// signature, every chunk's length within the bytes left, a bounded amount
+// of text, and IEND.  The decoder then never sizes a buffer by a length
+// the file cannot back.
+bool ChunksSound(const QByteArray& png) {
+  static const char kSignature[] = "\x89PNG\r\n\x1a\n";
+  const qsizetype n = png.size();
+  if (n < 8 || std::memcmp(png.constData(), kSignature, 8) != 0) return false;
+  qsizetype pos = 8;
+  uint64_t text = 0;
+  while (n - pos >= 12) {
+    const uint32_t len = Be32(png.constData() + pos);
+    const char* type = png.constData() + pos + 4;
+    if (len > static_cast<uint64_t>(n - pos - 12)) return false;
+    const bool is_text =
+        std::memcmp(type, "tEXt", 4) == 0 || std::memcmp(type, "zTXt", 4) == 0 || std::memcmp(type, "iTXt", 4) == 0;
+    if (is_text) {
+      text += len;
+      if (text > kMaxTextBytes) return false;
+    }
+    if (std::memcmp(type, "IEND", 4) == 0) return true;
+    pos += 12 + static_cast<qsizetype>(len);
+  }
+  return false;
+}
+
+// A reader of a structurally sound PNG of at most 1024 x 1024, or false.
+bool OpenPng(const QByteArray& png, QBuffer* buffer, QImageReader* reader, QSize* size) {
+  if (!ChunksSound(png)) return false;
+  buffer->setData(png);
+  if (!buffer->open(QIODevice::ReadOnly)) return false;
+  reader->setDevice(buffer);
+  reader->setFormat("png");
+  *size = reader->size();
+  return size->isValid() && size->width() >= 1 && size->height() >= 1 && size->width() <= kLargestFolderSize &&
+         size->height() <= kLargestFolderSize;
 }
 
 bool StrictInteger(const QString& text, int64_t* out) {
@@ -224,13 +270,9 @@ bool StatSource(const std::string& path, Source* out) {
 
 EntryVerdict ReadEntry(const QByteArray& png, const Source& src, int min_side, QImage* out) {
   QBuffer buffer;
-  buffer.setData(png);
-  if (!buffer.open(QIODevice::ReadOnly)) return EntryVerdict::kMalformed;
-  QImageReader reader(&buffer, "png");
-  const QSize size = reader.size();
-  if (!size.isValid() || size.width() < 1 || size.height() < 1 || size.width() > kLargestFolderSize ||
-      size.height() > kLargestFolderSize)
-    return EntryVerdict::kMalformed;
+  QImageReader reader;
+  QSize size;
+  if (!OpenPng(png, &buffer, &reader, &size)) return EntryVerdict::kMalformed;
   // Keys written ahead of the pixels settle a stale entry without decoding.
   if (const QString early = reader.text(kMTimeKey); !early.isEmpty() && !TimeMatches(early, src))
     return EntryVerdict::kStale;
@@ -291,11 +333,9 @@ bool HasFailure(const Source& src) {
   QByteArray bytes;
   if (src.root.empty() || !ReadSmallFile(FailurePath(src), &bytes)) return false;
   QBuffer buffer;
-  buffer.setData(bytes);
-  if (!buffer.open(QIODevice::ReadOnly)) return false;
-  QImageReader reader(&buffer, "png");
-  const QSize size = reader.size();
-  if (!size.isValid() || size.width() > kLargestFolderSize || size.height() > kLargestFolderSize) return false;
+  QImageReader reader;
+  QSize size;
+  if (!OpenPng(bytes, &buffer, &reader, &size)) return false;
   QImage img;
   return reader.read(&img) && KeysMatch(img, src);
 }

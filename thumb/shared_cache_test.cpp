@@ -234,6 +234,17 @@ TEST_F(SharedCacheTest, MalformedEntriesAreRejected) {
   for (qsizetype i = idat + 6; i < spoilt.size() - 20; ++i) spoilt[i] = static_cast<char>(i * 7);
   EXPECT_EQ(ReadEntry(spoilt, s, 96, &out), EntryVerdict::kMalformed);
   EXPECT_EQ(ReadEntry("not a png at all", s, 96, &out), EntryVerdict::kMalformed);
+  // A chunk claiming more bytes than the file holds, and a flood of text.
+  QByteArray liar = good;
+  const qsizetype text = liar.indexOf("tEXt");
+  ASSERT_GT(text, 4);
+  liar[text - 4] = 0x27;  // about 650 MB
+  EXPECT_EQ(ReadEntry(liar, s, 96, &out), EntryVerdict::kMalformed);
+  QImage wordy = Gradient(100, 80);
+  QString noise;
+  for (uint32_t i = 0, r = 1; i < 200000; ++i, r = r * 1103515245u + 12345u) noise += QChar(u'!' + (r >> 16) % 90);
+  wordy.setText("Comment", noise);  // beyond 64 KB even compressed
+  EXPECT_EQ(ReadEntry(EncodeEntry(wordy, s, 0, 0), s, 96, &out), EntryVerdict::kMalformed);
   // Larger than any folder: refused before decoding.
   EXPECT_EQ(ReadEntry(EncodeEntry(Gradient(1025, 4), s, 0, 0), s, 96, &out), EntryVerdict::kMalformed);
   // A JPEG with the right keys is not a PNG entry.
