@@ -189,6 +189,24 @@ std::string FailurePath(const Source& src) {
   return src.root + "/fail/" + kFailFolder + "/" + EntryName(src.uri);
 }
 
+// Qt's image input and output keep process-wide objects that are made on
+// first use and destroyed at exit in the reverse order of their making.  A
+// PNG written and read back here, when the library is loaded, makes them
+// before any loading pool registers its exit handler, so they outlive it:
+// a worker still finishing an entry while the process exits never finds
+// them gone.
+[[maybe_unused]] const bool kImageIoReady = [] {
+  QImage one(1, 1, QImage::Format_ARGB32);
+  one.fill(Qt::transparent);
+  one.setText(kUriKey, QStringLiteral("file:///"));
+  QByteArray bytes;
+  QBuffer out(&bytes);
+  if (!out.open(QIODevice::WriteOnly) || !QImageWriter(&out, "png").write(one)) return false;
+  QBuffer in(&bytes);
+  QImage back;
+  return in.open(QIODevice::ReadOnly) && QImageReader(&in, "png").read(&back) && !back.text(kUriKey).isEmpty();
+}();
+
 }  // namespace
 
 std::string CacheRoot() {
