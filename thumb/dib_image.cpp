@@ -39,6 +39,12 @@ MVHANDLE DibHandleFromImage(const QImage& image, uint32_t background) {
       for (int x = 0; x < w; ++x) {
         const QRgb p = line[x];
         const int a = qAlpha(p);
+        if (a == 255) {  // the usual case: no blending
+          row[3 * x + 0] = static_cast<uint8_t>(qBlue(p));
+          row[3 * x + 1] = static_cast<uint8_t>(qGreen(p));
+          row[3 * x + 2] = static_cast<uint8_t>(qRed(p));
+          continue;
+        }
         auto blend = [a](int c, int bg) { return static_cast<uint8_t>((c * a + bg * (255 - a) + 127) / 255); };
         row[3 * x + 0] = blend(qBlue(p), bg_b);
         row[3 * x + 1] = blend(qGreen(p), bg_g);

@@ -136,6 +136,37 @@ TEST_F(ThumbSharedCacheTest, NextRunTakesTheEntryWithoutDecoding) {
   EXPECT_FALSE(ReadPng(EntryOf("a.jpg", "large")).isNull());
 }
 
+TEST_F(ThumbSharedCacheTest, PalettePicturesAndTransparentEntries) {
+  // A palette picture (kept as one by the imaging family) is written in its
+  // own colours: red on the left, blue on the right.
+  QImage indexed(300, 200, QImage::Format_Indexed8);
+  indexed.setColorTable({qRgb(255, 0, 0), qRgb(0, 0, 255)});
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 300; ++x) indexed.setPixel(x, y, x < 150 ? 0 : 1);
+  ASSERT_TRUE(indexed.save(QString::fromStdString(dir_.File("p.png"))));
+  ASSERT_TRUE(dir_.Picture("t.png", 200, 100, Qt::red));
+  ASSERT_TRUE(dir_.Picture("u.png", 200, 100, Qt::red));
+  Folder();
+  ASSERT_TRUE(Call(kGetFiles));
+  const QImage e = ReadPng(EntryOf("p.png"));
+  ASSERT_EQ(e.size(), QSize(128, 85));
+  EXPECT_EQ(e.pixelColor(10, 40), QColor(255, 0, 0));
+  EXPECT_EQ(e.pixelColor(117, 40), QColor(0, 0, 255));
+  // Entries with transparency (as other programs write them) are laid on
+  // the cell colour, ForeColorUp.
+  ASSERT_EQ(Put(kForeColorUp, Variant::Color(0x00306090)), hosting::S_OK);  // R 0x90, G 0x60, B 0x30
+  ASSERT_TRUE(Plant("t.png", QColor(0, 0, 0, 0), QSize(128, 64)));
+  ASSERT_TRUE(Plant("u.png", QColor(255, 255, 255, 128), QSize(128, 64)));
+  ASSERT_TRUE(Call(kGetFiles));
+  ASSERT_EQ(Names(), (std::vector<std::string>{"p.png", "t.png", "u.png"}));
+  const QColor clear = CentreColor(control_->Entries()[1].image);
+  EXPECT_EQ(clear, QColor(0x90, 0x60, 0x30));
+  const QColor half = CentreColor(control_->Entries()[2].image);  // (255 x 128 + c x 127) / 255
+  EXPECT_NEAR(half.red(), (255 * 128 + 0x90 * 127) / 255, 1);
+  EXPECT_NEAR(half.green(), (255 * 128 + 0x60 * 127) / 255, 1);
+  EXPECT_NEAR(half.blue(), (255 * 128 + 0x30 * 127) / 255, 1);
+}
+
 TEST_F(ThumbSharedCacheTest, StaleEntryIsIgnoredAndReplaced) {
   ASSERT_TRUE(dir_.Picture("a.jpg", 640, 480, Qt::red));
   Folder();
