@@ -7,11 +7,13 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <QCheckBox>
 #include <QImageReader>
 #include <filesystem>
 
 #include "thumb/shared_cache.h"
 #include "thumb/testing/thumb_fixture.h"
+#include "viewer_common/hosting/property_page.h"
 
 namespace thumb::testing {
 namespace {
@@ -267,6 +269,19 @@ TEST_F(ThumbSharedCacheTest, UseSharedCacheSwitchesItOff) {
   ASSERT_EQ(Put(kUseSharedCache, Variant::Bool(false)), hosting::S_OK);
   ASSERT_TRUE(Call(kGetFiles));
   EXPECT_GT(CentreColor(control_->Entries()[0].image).red(), 230);
+  // The property page shows it as a check box and writes it back.
+  hosting::PropertyPageDialog page(ThumbPageSpec(), {disp_});
+  page.Load();
+  auto* box = qobject_cast<QCheckBox*>(page.Field(179));
+  ASSERT_NE(box, nullptr);
+  EXPECT_FALSE(box->isChecked());
+  EXPECT_TRUE(box->text() == QStringLiteral("共有サムネイルキャッシュを使う") || box->text() == "UseSharedCache");
+  box->click();
+  ASSERT_EQ(page.Apply(), hosting::S_OK);
+  EXPECT_TRUE(Get(kUseSharedCache).AsBool());
+  box->click();
+  ASSERT_EQ(page.Apply(), hosting::S_OK);
+  EXPECT_FALSE(Get(kUseSharedCache).AsBool());
   // Persisted with the other properties.
   std::vector<uint8_t> bytes;
   ASSERT_EQ(control_->SaveProperties(&bytes), hosting::S_OK);
