@@ -140,4 +140,31 @@ TEST(VectorFiles, DamagedVectorFilesAreSkippedAndRastersStayAsTheyWere) {
   MVFreeMemory(raster);
 }
 
+// Each vector session of a program without a GUI application makes its
+// own off-screen one; the second and later must not look for a display.
+TEST(VectorFiles, SessionsOneAfterAnotherNeedNoDisplay) {
+  ::unsetenv("QT_QPA_PLATFORM");
+  ::unsetenv("DISPLAY");
+  ::unsetenv("WAYLAND_DISPLAY");
+  mv7test::TempFolder tmp;
+  std::string path;
+  for (const Sample& s : Samples())
+    if (s.format == MV_FORMAT_SVG) {
+      path = tmp.File(s.name);
+      Write(path, s.bytes);
+    }
+  ASSERT_FALSE(path.empty());
+  for (int round = 0; round < 3; ++round) {
+    SCOPED_TRACE(round);
+    const uint32_t token = MVVectorGdipStart();
+    ASSERT_NE(token, 0u);
+    const MVHANDLE h = MVFileLoad(path.c_str(), 0, 0, 0, 0, 0, 0, 0);
+    const MVHANDLE raster = MVVectorToRaster(h, 24, 1, 255, 255, 255);
+    EXPECT_EQ(mv7test::ImageOf(raster).PixelRgb(50, 50), kRed);
+    MVFreeMemory(raster);
+    MVFreeMemory(h);
+    EXPECT_NE(MVVectorGdipEnd(token), 0);
+  }
+}
+
 }  // namespace

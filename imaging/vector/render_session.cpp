@@ -23,7 +23,14 @@ char* g_argv[] = {g_arg0, g_arg1, g_arg2, nullptr};
 void AcquireRenderSession() {
   std::lock_guard<std::mutex> lock(g_mutex);
   if (g_count++ == 0 && QCoreApplication::instance() == nullptr) {
+    // The application takes the platform arguments out of argv: they are
+    // put back for every new one, or a second session would look for a
+    // display.
     g_argc = 3;
+    g_argv[0] = g_arg0;
+    g_argv[1] = g_arg1;
+    g_argv[2] = g_arg2;
+    g_argv[3] = nullptr;
     g_app = new QGuiApplication(g_argc, g_argv);
   }
 }
