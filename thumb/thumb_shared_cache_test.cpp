@@ -11,6 +11,8 @@
 #include <QImageReader>
 #include <filesystem>
 
+#include "imaging/dlls/testing/jpeg_files.h"
+#include "imaging/image.h"
 #include "thumb/shared_cache.h"
 #include "thumb/testing/thumb_fixture.h"
 #include "viewer_common/hosting/property_page.h"
@@ -167,6 +169,20 @@ TEST_F(ThumbSharedCacheTest, PalettePicturesAndTransparentEntries) {
   EXPECT_NEAR(half.red(), (255 * 128 + 0x90 * 127) / 255, 1);
   EXPECT_NEAR(half.green(), (255 * 128 + 0x60 * 127) / 255, 1);
   EXPECT_NEAR(half.blue(), (255 * 128 + 0x30 * 127) / 255, 1);
+}
+
+TEST_F(ThumbSharedCacheTest, EmbeddedExifThumbnailsAreNotHandedOn) {
+  imaging::Image blue;
+  ASSERT_TRUE(imaging::Image::Create(640, 480, 24, &blue).ok());
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) blue.SetPixelRgb(x, y, 0x0000FF);
+  ASSERT_TRUE(mv7test::WriteJpeg(blue, dir_.File("photo.jpg"), mv7test::Exif::kWithThumbnail));
+  Folder();
+  ASSERT_TRUE(Call(kGetFiles));  // made from the 160 x 120 embedded thumbnail
+  ASSERT_EQ(control_->Entries().size(), 1u);
+  EXPECT_FALSE(fs::exists(EntryOf("photo.jpg")));
+  Rerun(200);  // larger than the embedded one: the picture itself is decoded and kept
+  EXPECT_EQ(ReadPng(EntryOf("photo.jpg", "large")).size(), QSize(256, 192));
 }
 
 TEST_F(ThumbSharedCacheTest, StaleEntryIsIgnoredAndReplaced) {

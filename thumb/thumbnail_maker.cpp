@@ -50,11 +50,18 @@ void LoadBound(int image_size, int* w, int* h) {
   *h = std::min(600, side);
 }
 
-MVHANDLE LoadPicture(const std::string& path, int image_number, int image_size, const MVFileInfo& info) {
+// `embedded` (when given) tells whether the picture is a JPEG's embedded
+// thumbnail rather than the picture itself.
+MVHANDLE LoadPicture(const std::string& path, int image_number, int image_size, const MVFileInfo& info,
+                     bool* embedded = nullptr) {
+  if (embedded) *embedded = false;
   if (IsMultiResolution(info.format)) {
     if (MVHANDLE h = LoadSubImage(path, info, image_size)) return h;
   } else if (info.format == MV_FORMAT_JPEG_EXIF) {
-    if (MVHANDLE h = ExifThumbnail(path, image_size)) return h;
+    if (MVHANDLE h = ExifThumbnail(path, image_size)) {
+      if (embedded) *embedded = true;
+      return h;
+    }
   }
   int w = 0, h = 0;
   LoadBound(image_size, &w, &h);
@@ -118,12 +125,16 @@ MVHANDLE BuildShared(const ThumbnailJob& job, const shared_cache::Source& src) {
     (void)shared_cache::RecordFailure(src);
     return 0;
   }
-  MVHANDLE picture = LoadPicture(job.path, job.image_number, job.image_size, info);
+  bool embedded = false;
+  MVHANDLE picture = LoadPicture(job.path, job.image_number, job.image_size, info, &embedded);
   if (picture == 0) {
     (void)shared_cache::RecordFailure(src);
     return 0;
   }
-  picture = StoreLoaded(src, info, folder, picture, job.background);
+  // An embedded EXIF thumbnail may not show the picture as it is now (an
+  // edited photo keeps its camera's thumbnail): good enough for this grid,
+  // never handed on to other programs.
+  if (!embedded) picture = StoreLoaded(src, info, folder, picture, job.background);
   return MakeThumbnail(picture, job.image_size, job.background);
 }
 

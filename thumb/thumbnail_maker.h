@@ -49,8 +49,8 @@ struct ThumbnailJob {
 // 1024 not below `image_size`, or kept at its own size when smaller), that
 // picture is stored for other programs and the thumbnail made from it, so
 // a later hit gives the very same thumbnail; a file that cannot be loaded
-// is recorded as a failure.  Drawings are rendered on `background` and are
-// never stored.  Safe to run on several threads at once; it raises no
+// is recorded as a failure.  Drawings (rendered on `background`) and
+// pictures made from a JPEG's embedded EXIF thumbnail are never stored.  Safe to run on several threads at once; it raises no
 // events and touches no control.
 MVHANDLE BuildThumbnail(const ThumbnailJob& job);
 
