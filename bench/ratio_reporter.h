@@ -2,8 +2,9 @@
 //
 // The console reporter every benchmark program uses: output as usual, plus
 // each run's real and process-CPU time per iteration kept under its name
-// without the "/min_time:…", "/real_time" and "/process_time" decorations,
-// so main() can print our time over the peer's.
+// without the "/min_time:…", "/repeats:…", "/real_time" and "/process_time"
+// decorations, so main() can print our time over the peer's.  With
+// repetitions each aggregate is kept as "<name>_median", "<name>_mean", ...
 //
 //   bench::RatioReporter reporter;
 //   benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -26,8 +27,12 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const Run& r : runs) {
       if (r.error_occurred || r.iterations <= 0) continue;
       std::string name = r.benchmark_name();
-      for (const char* tag : {"/min_time", "/real_time", "/process_time"})
+      const bool aggregate = r.run_type == Run::RT_Aggregate;
+      if (aggregate && name.ends_with("_" + r.aggregate_name)) name.resize(name.size() - r.aggregate_name.size() - 1);
+      for (const char* tag : {"/min_time", "/repeats", "/real_time", "/process_time"})
         if (const size_t cut = name.find(tag); cut != std::string::npos) name.resize(cut);
+      // Repeated runs: each aggregate under its own name ("<name>_median").
+      if (aggregate) name += "_" + r.aggregate_name;
       times_[name] = {r.GetAdjustedRealTime(), r.GetAdjustedCPUTime()};
     }
   }

@@ -37,6 +37,19 @@ std::vector<CMorvikThumb::DropItem> ParseOwnEntries(const QByteArray& data) {
   return items;
 }
 
+// The local path a file URL names, or "" for any other URL.  A file URL
+// names a file of this machine when its host is empty or "localhost";
+// QUrl::toLocalFile() would turn any host, "localhost" included, into a
+// network path ("//localhost/...") that names nothing here.
+std::string LocalPathOf(const QUrl& url) {
+  if (!url.isLocalFile()) return {};
+  const QString host = url.host();
+  if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0) return {};
+  const QString path = url.path(QUrl::FullyDecoded);
+  if (!path.startsWith(QLatin1Char('/'))) return {};
+  return path.toStdString();
+}
+
 }  // namespace
 
 std::unique_ptr<QMimeData> CMorvikThumb::DragData() const {
@@ -80,7 +93,7 @@ bool CMorvikThumb::AcceptsDrag(const QMimeData* data) const {
   if (!data || busy_ || !PropBool(kEnableDragTarget)) return false;
   if (data->hasFormat(QString::fromLatin1(kEntriesMimeType))) return true;
   for (const QUrl& u : data->urls())
-    if (u.isLocalFile()) return true;
+    if (!LocalPathOf(u).empty()) return true;
   return PropBool(kEnableOLEDrag) && data->hasText();
 }
 
@@ -129,13 +142,13 @@ void CMorvikThumb::dropEvent(QDropEvent* event) {
   } else if (!PropBool(kEnableOLEDrag)) {
     // The file-drop path: every file, in the order given.
     for (const QUrl& u : data->urls())
-      if (u.isLocalFile()) items.push_back({u.toLocalFile().toStdString(), -1});
+      if (std::string path = LocalPathOf(u); !path.empty()) items.push_back({std::move(path), -1});
   } else {
     // The OLE path: texts naming one file each; the last that names an
     // existing file (once any "|N" page suffix is cut) wins.
     QStringList texts = data->text().split(QLatin1Char('\n'));
     for (const QUrl& u : data->urls())
-      if (u.isLocalFile()) texts << u.toLocalFile();
+      if (const std::string path = LocalPathOf(u); !path.empty()) texts << QString::fromStdString(path);
     std::string chosen;
     for (const QString& line : texts) {
       const std::string text = line.trimmed().toStdString();

@@ -201,7 +201,9 @@ void CMorvikThumb::DrawGrid(QPainter* p, const QRect& client, bool display) {
   // The workers start on the pictures of the view, in the order the cells
   // are drawn, before the first cell waits for its own.
   if (display && LoadsOnPaint(PropI2(kReadMode))) WantForView(start);
-  for (size_t i = 0; i < layout_.cells.size(); ++i) DrawCell(p, i, display);
+  // One cell buffer serves every cell, so its paint engine is made once.
+  QImage buffer(std::max(1, layout_.w), std::max(1, layout_.h), QImage::Format_RGB32);
+  for (size_t i = 0; i < layout_.cells.size(); ++i) DrawCell(p, i, display, &buffer);
   p->restore();
   last_drawn_start_ = start;
   if (Horizontal()) hbar_->setValue(start / LineLength());
@@ -244,15 +246,17 @@ void CMorvikThumb::PaintFace(QImage* buffer, const Rect& face, bool selected) {
   }
 }
 
-void CMorvikThumb::DrawCell(QPainter* p, size_t index, bool display) {
+void CMorvikThumb::DrawCell(QPainter* p, size_t index, bool display, QImage* cell_buffer) {
   const int cols = PropI2(kColCount), rows = PropI2(kRowCount);
   const int c = static_cast<int>(index) % cols, r = static_cast<int>(index) / cols;
   const int e = EntryAt(std::max(0, start_num_), c, r, cols, rows, Horizontal());
   const Cell cell = layout_.cells[index];
-  QImage buffer(std::max(1, layout_.w), std::max(1, layout_.h), QImage::Format_RGB32);
-  buffer.fill(Ole(PropColor(hosting::kDispIdBackColor)));
+  QImage& buffer = *cell_buffer;
   const Rect face{cell.rect.left - cell.origin.left, cell.rect.top - cell.origin.top,
                   cell.rect.right - cell.origin.left, cell.rect.bottom - cell.origin.top};
+  // The face (with its 3-D frame around it) covers the whole buffer; only a
+  // cell too small for a face shows the back colour.
+  if (face.width() <= 0 || face.height() <= 0) buffer.fill(Ole(PropColor(hosting::kDispIdBackColor)));
   auto empty_face = [&](bool selected) {
     PaintFace(&buffer, face, selected);
     p->drawImage(cell.origin.left, cell.origin.top, buffer);

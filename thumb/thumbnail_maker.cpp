@@ -13,21 +13,15 @@ namespace {
 
 bool IsMultiResolution(int format) { return format >= 16 && format <= 18; }
 
-// Sub-images of a multi-resolution file, from the smallest up: the first
-// one larger than the thumbnail on either side.
-MVHANDLE LoadSubImage(const std::string& path, const MVFileInfo& info, int image_size) {
-  const int count = info.image_count;
-  if (count <= 1) {
-    if (MVHANDLE h = imaging_dlls::FileLoad(path.c_str(), count - 1 < 0 ? 0 : count - 1, 0, 0)) return h;
-  }
-  for (int k = count - 1; k >= 0; --k) {
-    MVFileInfo sub{};
-    if (!imaging_dlls::FileType(path.c_str(), k, &sub)) continue;
-    if (sub.width > image_size || sub.height > image_size) {
-      if (MVHANDLE h = imaging_dlls::FileLoad(path.c_str(), k, 0, 0)) return h;
-    }
-  }
-  return 0;
+// A multi-resolution file: the smallest sub-image larger than the
+// thumbnail.  The family numbers the picture, not its sub-images, and picks
+// the smallest sub-image that still covers the size a bounded load is
+// fitted into, so a bound of the thumbnail's own size loads that one (a
+// sub-image of exactly the thumbnail's size serves as it is) and never
+// decodes the full picture when a smaller one will do.
+MVHANDLE LoadSubImage(const std::string& path, int image_number, int image_size) {
+  const int bound = std::max(image_size, 1);
+  return imaging_dlls::FileLoad(path.c_str(), image_number, bound, bound);
 }
 
 MVHANDLE ExifThumbnail(const std::string& path, int image_size) {
@@ -56,7 +50,7 @@ MVHANDLE LoadPicture(const std::string& path, int image_number, int image_size, 
                      bool* embedded = nullptr) {
   if (embedded) *embedded = false;
   if (IsMultiResolution(info.format)) {
-    if (MVHANDLE h = LoadSubImage(path, info, image_size)) return h;
+    if (MVHANDLE h = LoadSubImage(path, image_number, image_size)) return h;
   } else if (info.format == MV_FORMAT_JPEG_EXIF) {
     if (MVHANDLE h = ExifThumbnail(path, image_size)) {
       if (embedded) *embedded = true;

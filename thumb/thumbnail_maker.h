@@ -2,9 +2,9 @@
 //
 // Making one thumbnail through the imaging library family: the picture is
 // loaded at a bounded size by the cheapest route its format allows (the
-// largest fitting sub-image of a multi-resolution file, a JPEG's embedded
-// EXIF thumbnail when it is large enough, else a bounded decode), then
-// brought to the thumbnail size.  Every handle is the family's; nothing
+// smallest sub-image larger than the thumbnail in a multi-resolution file,
+// a JPEG's embedded EXIF thumbnail when it is large enough, else a bounded
+// decode), then brought to the thumbnail size.  Every handle is the family's; nothing
 // here touches the engine directly.
 //
 //   MVHANDLE pic = thumb::LoadPictureForThumbnail("/p/a.jpg", 0, 96);

@@ -1,9 +1,6 @@
 #include <gsf/gsf-infile-msole.h>
 #include <gsf/gsf-infile.h>
 #include <gsf/gsf-input-memory.h>
-#include <gsf/gsf-outfile-msole.h>
-#include <gsf/gsf-outfile.h>
-#include <gsf/gsf-output-memory.h>
 #include <gsf/gsf-utils.h>
 #include <gtest/gtest.h>
 #include <turbojpeg.h>
@@ -21,6 +18,7 @@
 #include "imaging/codecs/internal/format_codec.h"
 #include "imaging/ops/resize.h"
 #include "imaging/testing/codec_test_support.h"
+#include "imaging/testing/fpx_files.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -38,7 +36,8 @@ std::vector<uint8_t> Encode(const Image& img, SaveType type = SaveType::kFpx, in
   return bytes;
 }
 
-// ---- libgsf helpers: reading a written file's storage, building others --
+// ---- libgsf helpers: reading a written file's storage ------------------
+// (files are built with imaging/testing/fpx_files.h)
 
 struct Unref {
   void operator()(void* p) const { g_object_unref(p); }
@@ -66,104 +65,6 @@ std::vector<uint8_t> StreamBytes(GsfInfile* dir, const char* name) {
     EXPECT_NE(gsf_input_read(s.get(), b.size(), b.data()), nullptr);
   }
   return b;
-}
-
-// One node of a compound file to build: a stream, or a storage (children).
-struct Node {
-  std::string name;
-  std::vector<uint8_t> bytes;
-  std::vector<Node> children;
-  bool storage = false;
-};
-
-Node Stream(std::string name, std::vector<uint8_t> bytes) { return Node{std::move(name), std::move(bytes), {}, false}; }
-Node Storage(std::string name, std::vector<Node> children) { return Node{std::move(name), {}, std::move(children), true}; }
-
-void WriteNodes(GsfOutfile* dir, const std::vector<Node>& nodes) {
-  for (const Node& n : nodes) {
-    GsfOutput* child = gsf_outfile_new_child(dir, n.name.c_str(), n.storage);
-    ASSERT_NE(child, nullptr);
-    if (n.storage) {
-      WriteNodes(GSF_OUTFILE(child), n.children);
-    } else if (!n.bytes.empty()) {
-      ASSERT_TRUE(gsf_output_write(child, n.bytes.size(), n.bytes.data()));
-    }
-    gsf_output_close(child);
-    g_object_unref(child);
-  }
-}
-
-std::vector<uint8_t> BuildCompound(const std::vector<Node>& nodes) {
-  gsf_init();
-  GsfOutput* sink = gsf_output_memory_new();
-  GsfOutfile* root = gsf_outfile_msole_new(sink);
-  WriteNodes(root, nodes);
-  gsf_output_close(GSF_OUTPUT(root));
-  g_object_unref(root);
-  const guint8* p = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(sink));
-  std::vector<uint8_t> bytes(p, p + gsf_output_size(sink));
-  g_object_unref(sink);
-  return bytes;
-}
-
-// A tile table entry and a level of a hand-made FlashPix file.
-struct Tile {
-  uint32_t offset, length, type, subtype;
-};
-
-std::vector<uint8_t> LevelHeader(uint32_t w, uint32_t h, uint32_t channels, const std::vector<Tile>& tiles,
-                                 uint32_t tile_count = ~0u) {
-  std::vector<uint8_t> b;
-  for (uint32_t v : {36u, w, h, tile_count == ~0u ? uint32_t(tiles.size()) : tile_count, 64u, 64u, channels, 36u, 16u})
-    PutLe32(&b, v);
-  for (const Tile& t : tiles)
-    for (uint32_t v : {t.offset, t.length, t.type, t.subtype}) PutLe32(&b, v);
-  return b;
-}
-
-struct HandLevel {
-  uint32_t width, height, channels;
-  std::vector<Tile> tiles;
-  std::vector<uint8_t> data;
-  uint32_t tile_count = ~0u;
-};
-
-std::vector<uint8_t> ContentsSet(const std::vector<HandLevel>& levels, const std::vector<uint8_t>& tables = {}) {
-  PropertySetWriter w;
-  w.AddUi4(kPidLevelCount, uint32_t(levels.size()));
-  for (size_t i = 0; i < levels.size(); ++i) {
-    std::vector<uint8_t> colour;
-    PutLe32(&colour, levels[i].channels);
-    for (uint32_t c = 0; c < levels[i].channels; ++c)
-      PutLe32(&colour, ((levels[i].channels == 1 ? kColourSpaceMono : kColourSpaceRgb) << 16) | c);
-    w.AddUi4(PidLevel(int(i), kLevelWidth), levels[i].width);
-    w.AddUi4(PidLevel(int(i), kLevelHeight), levels[i].height);
-    w.AddBlob(PidLevel(int(i), kLevelColour), colour);
-  }
-  if (!tables.empty()) w.AddBlob(PidJpegTables(1), tables);
-  return w.Build(kFpxImageContentsFmtid);
-}
-
-std::vector<uint8_t> HandMadeFpx(const std::vector<HandLevel>& levels, const std::vector<uint8_t>& contents) {
-  std::vector<Node> root{Stream(kImageContentsName, contents)};
-  for (size_t i = 0; i < levels.size(); ++i)
-    root.push_back(Storage(StorageNameOfLevel(int(i)),
-                           {Stream("Subimage 0000 Header", LevelHeader(levels[i].width, levels[i].height,
-                                                                       levels[i].channels, levels[i].tiles,
-                                                                       levels[i].tile_count)),
-                            Stream("Subimage 0000 Data", levels[i].data)}));
-  return BuildCompound(root);
-}
-
-std::vector<uint8_t> HandMadeFpx(const std::vector<HandLevel>& levels) {
-  return HandMadeFpx(levels, ContentsSet(levels));
-}
-
-// An uncompressed 64 x 64 RGB tile of one colour, stored as raw bytes.
-std::vector<uint8_t> RawTile(uint8_t r, uint8_t g, uint8_t b) {
-  std::vector<uint8_t> t;
-  for (int i = 0; i < 64 * 64; ++i) t.insert(t.end(), {r, g, b});
-  return t;
 }
 
 // ---- Round trips ---------------------------------------------------------

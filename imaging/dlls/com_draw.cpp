@@ -3,6 +3,7 @@
 // the surface and its clip rectangle, so no rectangle can write outside the
 // caller's buffer.
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -100,10 +101,45 @@ MV7_API int32_t _StretchDIBits(MvSurface* surface, int32_t x_dst, int32_t y_dst,
     const std::vector<int> xs = SampleMap(x_dst, w_dst, x_src, w_src, left, right);
     const std::vector<int> ys = SampleMap(y_dst, h_dst, y_src, h_src, top, bottom);
     const uint8_t* rows = static_cast<const uint8_t*>(bits);
-    for (int y = top; y < bottom; ++y) {
+    auto source_row = [&](int y) {
       const int sy = ys[y - top];
-      const int stored = f.top_down ? sy : f.height - 1 - sy;
-      const uint8_t* row = rows + static_cast<size_t>(stored) * f.stride;
+      return rows + static_cast<size_t>(f.top_down ? sy : f.height - 1 - sy) * f.stride;
+    };
+    if (rop == MV_SRCCOPY && (f.bpp == 24 || f.bpp == 32)) {
+      // The common case (thumbnails, slides): plain copies of true-colour
+      // pixels, with the byte offsets worked out once, and a target row
+      // that samples the same source row as the one above copied whole.
+      // A pixel is read as four bytes (blue, green, red and one more,
+      // masked off) while those stay inside the row, the rest byte by byte.
+      const size_t step = static_cast<size_t>(f.bpp / 8), stride = f.stride, n = xs.size();
+      std::vector<uint32_t> offsets(n);
+      size_t whole = 0;  // offsets[0, whole) can be read as four bytes
+      for (size_t i = 0; i < n; ++i) {
+        offsets[i] = static_cast<uint32_t>(static_cast<size_t>(xs[i]) * step);
+        if (std::endian::native == std::endian::little && offsets[i] + 4 <= stride) whole = i + 1;
+      }
+      const uint32_t* off = offsets.data();
+      for (int y = top; y < bottom; ++y) {
+        uint32_t* out = SurfaceRow(surface, y) + left;
+        if (y > top && ys[y - top] == ys[y - top - 1]) {
+          std::memcpy(out, SurfaceRow(surface, y - 1) + left, n * sizeof(uint32_t));
+          continue;
+        }
+        const uint8_t* row = source_row(y);
+        for (size_t i = 0; i < whole; ++i) {
+          uint32_t v;
+          std::memcpy(&v, row + off[i], 4);
+          out[i] = 0xFF000000u | (v & 0x00FFFFFFu);
+        }
+        for (size_t i = whole; i < n; ++i) {
+          const uint8_t* p = row + off[i];
+          out[i] = 0xFF000000u | static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[1]) << 8 | p[0];
+        }
+      }
+      return h_src;
+    }
+    for (int y = top; y < bottom; ++y) {
+      const uint8_t* row = source_row(y);
       uint32_t* out = SurfaceRow(surface, y);
       for (int x = left; x < right; ++x) Put(out + x, DibPixel(row, xs[x - left], f.bpp, palette.data(), f.colors), rop);
     }

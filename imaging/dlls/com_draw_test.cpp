@@ -1,6 +1,7 @@
 // Tests of the drawing entries of libmv7com.so on 32-bit surfaces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "imaging/dlls/mv7.h"
@@ -99,6 +100,55 @@ TEST(StretchDIBits, StretchesBottomUpRowsTheRightWayUp) {
   EXPECT_TRUE(c.GuardsIntact());
   MVGlobalUnlock(h);
   MVFreeMemory(h);
+}
+
+// Every target pixel against the picture's own colour at the source pixel
+// whose centre the target pixel's centre maps onto, for true-colour
+// pictures shrunk, enlarged and cut by the clip rectangle.
+TEST(StretchDIBits, TrueColourMatchesNearestCentreSampling) {
+  struct Case {
+    int bpp, src_w, src_h, x_src, y_src, w_src, h_src, x_dst, y_dst, w_dst, h_dst, clip_left, clip_top;
+  };
+  const Case cases[] = {
+      {24, 96, 64, 0, 0, 96, 64, 3, 2, 88, 59, 0, 0},    // a thumbnail into its cell
+      {32, 96, 64, 0, 0, 96, 64, 3, 2, 88, 59, 0, 0},
+      {24, 7, 5, 1, 1, 5, 3, 2, 1, 23, 17, 0, 0},        // enlarged, part of the source
+      {24, 33, 9, 0, 0, 33, 9, -4, 0, 50, 40, 6, 5},     // clipped on the left and top
+      {32, 1, 1, 0, 0, 1, 1, 0, 0, 60, 45, 0, 0},
+      {24, 61, 47, 3, 2, 50, 40, 0, 0, 13, 11, 0, 0},    // odd strides, strong shrink
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(::testing::Message() << k.bpp << " bpp " << k.src_w << "x" << k.src_h << " -> " << k.w_dst << "x"
+                                      << k.h_dst);
+    const imaging::Image img = mv7test::Blocks(k.src_w, k.src_h, 1, k.bpp);
+    MVHANDLE h = mv7test::HandleOf(img);
+    const uint8_t* dib = static_cast<const uint8_t*>(MVGlobalLock(h));
+    ASSERT_NE(dib, nullptr);
+    Canvas c(64, 48);
+    c.surface.clip_left = k.clip_left;
+    c.surface.clip_top = k.clip_top;
+    c.surface.clip_right = c.width;
+    c.surface.clip_bottom = c.height;
+    ASSERT_EQ(_StretchDIBits(&c.surface, k.x_dst, k.y_dst, k.w_dst, k.h_dst, k.x_src, k.y_src, k.w_src, k.h_src,
+                             dib + 40, dib, 0, MV_SRCCOPY),
+              k.h_src);
+    int wrong = 0;
+    for (int y = 0; y < c.height; ++y)
+      for (int x = 0; x < c.width; ++x) {
+        uint32_t want = 0xFF000000u;
+        if (x >= std::max(k.x_dst, k.clip_left) && x < k.x_dst + k.w_dst && y >= std::max(k.y_dst, k.clip_top) &&
+            y < k.y_dst + k.h_dst) {
+          const int sx = k.x_src + static_cast<int>((2.0 * (x - k.x_dst) + 1) * k.w_src / (2.0 * k.w_dst));
+          const int sy = k.y_src + static_cast<int>((2.0 * (y - k.y_dst) + 1) * k.h_src / (2.0 * k.h_dst));
+          want = 0xFF000000u | mv7test::BlockColor(sx, sy);
+        }
+        wrong += c.at(x, y) != want;
+      }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_TRUE(c.GuardsIntact());
+    MVGlobalUnlock(h);
+    MVFreeMemory(h);
+  }
 }
 
 TEST(StretchDIBits, ReadsPaletteRowsAndCombinesWithAnd) {
