@@ -217,7 +217,9 @@ void YccToBgr(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
   const __m128i kr = _mm_set_epi16(16384, 26345, 16384, 26345, 16384, 26345, 16384, 26345);
   const __m128i kg = _mm_set_epi16(-14034, -22554, -14034, -22554, -14034, -22554, -14034, -22554);
   const __m128i half = _mm_set1_epi32(16384), whole = _mm_set1_epi32(32768);
-  for (; x + 8 <= width; x += 8) {
+  // Groups of eight with at least one pixel after them: each pixel goes out
+  // as four bytes whose last is the next pixel's, written after it.
+  for (; x + 8 < width; x += 8, bgr += 24) {
     const __m128i yy = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(y + x)), zero);
     const __m128i u = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cb + x)), zero), centre);
     const __m128i v = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(cr + x)), zero), centre);
@@ -235,16 +237,16 @@ void YccToBgr(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
       terms[2][h] = _mm_srai_epi32(
           _mm_add_epi32(_mm_add_epi32(_mm_madd_epi16(vo, kr), half), _mm_slli_epi32(v32, 16)), 16);
     }
-    alignas(16) uint8_t px[3][16];
-    for (int c = 0; c < 3; ++c) {
-      const __m128i sum = _mm_add_epi16(yy, _mm_packs_epi32(terms[c][0], terms[c][1]));
-      _mm_store_si128(reinterpret_cast<__m128i*>(px[c]), _mm_packus_epi16(sum, sum));
+    __m128i c[3];
+    for (int k = 0; k < 3; ++k) {
+      const __m128i sum = _mm_add_epi16(yy, _mm_packs_epi32(terms[k][0], terms[k][1]));
+      c[k] = _mm_packus_epi16(sum, sum);
     }
-    for (int i = 0; i < 8; ++i, bgr += 3) {
-      bgr[0] = px[0][i];
-      bgr[1] = px[1][i];
-      bgr[2] = px[2][i];
-    }
+    const __m128i bg = _mm_unpacklo_epi8(c[0], c[1]), rx = _mm_unpacklo_epi8(c[2], zero);
+    alignas(16) uint8_t px[32];
+    _mm_store_si128(reinterpret_cast<__m128i*>(px), _mm_unpacklo_epi16(bg, rx));
+    _mm_store_si128(reinterpret_cast<__m128i*>(px + 16), _mm_unpackhi_epi16(bg, rx));
+    for (int i = 0; i < 8; ++i) std::memcpy(bgr + 3 * i, px + 4 * i, 4);
   }
   for (; x < width; ++x, bgr += 3) {
     const int yy = y[x], u = cb[x], v = cr[x];
