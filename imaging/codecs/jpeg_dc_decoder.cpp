@@ -310,8 +310,9 @@ Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out,
     HuffTable& ac = hdr->ac[c.ta];
     if (c.samples == 1 && !ac.pairs_built) BuildPairs(&ac);
     if (c.samples > 1 && !ac.values_built) BuildValues(&ac);
+    // One MCU row at a time: its rows go out before the next is decoded.
     c.plane_w = mcus_x * c.h * c.samples;
-    c.plane_h = mcus_y * c.v * c.samples;
+    c.plane_h = c.v * c.samples;
     c.plane.reset(new uint8_t[static_cast<size_t>(c.plane_w) * c.plane_h]);
   }
 
@@ -330,6 +331,40 @@ Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out,
       for (int bx = 0; bx < c.h; ++bx) blocks.push_back({&c, &hdr->dc[c.td], &hdr->ac[c.ta], bx, by, s});
   }
   if (blocks.size() > 10) return Broken("MCU holds more than ten blocks");
+
+  Image img;
+  if (Result r = Image::CreateUninitialized(out_w, out_h, bpp, &img); !r.ok()) return r;
+  // Chroma halved across is widened row by row; libjpeg smooths it at 1/4
+  // and repeats samples at 1/8, over the samples the picture covers.
+  std::array<std::vector<uint8_t>, 3> wide;
+  std::array<int, 3> covered{};
+  for (int i = 1; i < ncomp; ++i) {
+    const Component& c = hdr->comp[i];
+    if (!c.doubled) continue;
+    covered[i] = static_cast<int>((int64_t{hdr->width} * c.h * c.samples + hmax * 8 - 1) / (hmax * 8));
+    wide[i].assign(2 * static_cast<size_t>(covered[i]), 0);
+  }
+  // The picture rows of MCU row `my` from the planes.
+  const int rows_per_mcu = vmax * scale;
+  auto emit = [&](int my) {
+    const int y0 = my * rows_per_mcu, count = std::min(rows_per_mcu, out_h - y0);
+    for (int r = 0; r < count; ++r) {
+      if (ncomp == 1) {
+        std::memcpy(img.row(y0 + r), hdr->comp[0].plane.get() + static_cast<size_t>(r) * hdr->comp[0].plane_w, out_w);
+        continue;
+      }
+      const uint8_t* rows[3];
+      for (int i = 0; i < 3; ++i) {
+        const Component& c = hdr->comp[i];
+        rows[i] = c.plane.get() + static_cast<size_t>(r) * c.plane_w;
+        if (c.doubled) {
+          UpsampleAcross(rows[i], covered[i], scale > 1, wide[i].data());
+          rows[i] = wide[i].data();
+        }
+      }
+      YccToBgr(rows[0], rows[1], rows[2], out_w, img.row(y0 + r));
+    }
+  };
 
   const RangeLimit& limit = Limit();
   BitReader br;
@@ -360,7 +395,7 @@ Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out,
         if (!DecodeDc(br, *b.dc, &diff)) return Broken("picture data holds a bad Huffman code");
         // libjpeg keeps coefficients as 16-bit values.
         preds[b.pred] = static_cast<int16_t>(static_cast<uint16_t>(preds[b.pred]) + static_cast<uint16_t>(diff));
-        const int bx = mx * c.h + b.dx, by = my * c.v + b.dy;
+        const int bx = mx * c.h + b.dx, by = b.dy;  // by inside the MCU row
         if (c.samples == 1) {
           if (!SkipAc(br, *b.ac)) return Broken("picture data holds a bad Huffman code");
           const int64_t dc = int64_t{preds[b.pred]} * c.quant[0];
@@ -386,38 +421,10 @@ Result JpegScaledDecode(const uint8_t* data, size_t size, int scale, Image* out,
       }
       if (br.RanOut()) return Broken("picture data ends early");
     }
+    emit(my);
   }
+  img.set_gray(ncomp == 1);
 
-  Image img;
-  if (Result r = Image::CreateUninitialized(out_w, out_h, bpp, &img); !r.ok()) return r;
-  if (ncomp == 1) {
-    const Component& c = hdr->comp[0];
-    for (int y = 0; y < out_h; ++y) std::memcpy(img.row(y), c.plane.get() + static_cast<size_t>(y) * c.plane_w, out_w);
-    img.set_gray(true);
-  } else {
-    // Chroma halved across is widened row by row; libjpeg smooths it at 1/4
-    // and repeats samples at 1/8, over the samples the picture covers.
-    std::array<std::vector<uint8_t>, 3> wide;
-    std::array<int, 3> covered{};
-    for (int i = 1; i < 3; ++i) {
-      const Component& c = hdr->comp[i];
-      if (!c.doubled) continue;
-      covered[i] = static_cast<int>((int64_t{hdr->width} * c.h * c.samples + hmax * 8 - 1) / (hmax * 8));
-      wide[i].assign(2 * static_cast<size_t>(covered[i]), 0);
-    }
-    for (int y = 0; y < out_h; ++y) {
-      const uint8_t* rows[3];
-      for (int i = 0; i < 3; ++i) {
-        const Component& c = hdr->comp[i];
-        rows[i] = c.plane.get() + static_cast<size_t>(y) * c.plane_w;
-        if (c.doubled) {
-          UpsampleAcross(rows[i], covered[i], scale > 1, wide[i].data());
-          rows[i] = wide[i].data();
-        }
-      }
-      YccToBgr(rows[0], rows[1], rows[2], out_w, img.row(y));
-    }
-  }
   *out = std::move(img);
   return Result::Ok();
 }
