@@ -94,6 +94,12 @@ bool OpenPng(const QByteArray& png, QBuffer* buffer, QImageReader* reader, QSize
          size->height() <= kLargestFolderSize;
 }
 
+// `path` is `folder` or lies below it.
+bool Within(const std::string& path, const std::string& folder) {
+  return path == folder || (path.size() > folder.size() && path.compare(0, folder.size(), folder) == 0 &&
+                            (folder.back() == '/' || path[folder.size()] == '/'));
+}
+
 bool StrictInteger(const QString& text, int64_t* out) {
   if (text.isEmpty()) return false;
   for (QChar c : text)
@@ -268,8 +274,16 @@ bool StatSource(const std::string& path, Source* out) {
   s.root = CacheRoot();
   s.path = CleanAbsolute(path);
   if (s.root.empty() || s.path.empty()) return false;
-  // Files inside the cache are shown as they are, never cached again.
-  if (s.path == s.root || s.path.compare(0, s.root.size() + 1, s.root + "/") == 0) return false;
+  // Files inside the cache are shown as they are, never cached again -
+  // reached through a symbolic link or not.
+  if (Within(s.path, s.root)) return false;
+  if (char* real_root = ::realpath(s.root.c_str(), nullptr)) {
+    char* real_path = ::realpath(s.path.c_str(), nullptr);
+    const bool inside = real_path != nullptr && Within(real_path, real_root);
+    std::free(real_path);
+    std::free(real_root);
+    if (inside) return false;
+  }
   const int fd = ::open(s.path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;  // missing or not readable: the cache is not consulted for it
   struct stat st {};

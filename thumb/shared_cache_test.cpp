@@ -116,6 +116,15 @@ TEST_F(SharedCacheTest, SourcesOutsideTheCacheOnly) {
   fs::create_directories(Root() + "/normal");
   std::ofstream(Root() + "/normal/x.png") << "x";
   EXPECT_FALSE(StatSource(Root() + "/normal/x.png", &none));  // inside the cache
+  // ... also when the cache is reached through a symbolic link.
+  const std::string link = pics_.File("cache-link");
+  ASSERT_EQ(symlink(cache_.path().c_str(), link.c_str()), 0);
+  setenv("XDG_CACHE_HOME", link.c_str(), 1);
+  EXPECT_FALSE(StatSource(Root() + "/normal/x.png", &none));
+  setenv("XDG_CACHE_HOME", cache_.path().c_str(), 1);
+  EXPECT_FALSE(StatSource(link + "/thumbnails/normal/x.png", &none));
+  std::ofstream(pics_.File("thumbnails-like.png")) << "x";  // a name that only starts like the folder
+  EXPECT_TRUE(StatSource(pics_.File("thumbnails-like.png"), &none));
   if (geteuid() != 0) {
     chmod(s.path.c_str(), 0);
     EXPECT_FALSE(StatSource(s.path, &none));  // unreadable
