@@ -98,6 +98,7 @@ bool CMorvikSlide::Open() {
     return false;
   }
   list_open_ = true;
+  if (list_cut_) error_status_ = kStatusListFull;
   SetStored(kMaxImage, Variant::I4(static_cast<int32_t>(list_.size())));
   NotifyChanged(kMaxImage);
   MakeOrder(false);
@@ -177,6 +178,7 @@ void CMorvikSlide::Clear() {
 
 bool CMorvikSlide::BuildList() {
   list_.Clear();
+  list_cut_ = false;
   const int way = PropI2(kFileReadWay);
   if (way == mvSlidefile) return BuildFromSlideFile(Narrow(PropString(kSlideFileName)), &list_) == 0;
   FolderRequest req;
@@ -186,7 +188,7 @@ bool CMorvikSlide::BuildList() {
   req.sort_order = PropI2(kSortOrder);
   req.sort_date = PropI2(kSortDate);
   req.multi_image = way == mvFolderMultiImage;
-  return BuildFromFolder(req, &list_) == 0;
+  return BuildFromFolder(req, &list_, &list_cut_) == 0;
 }
 
 void CMorvikSlide::FreeList() {

@@ -118,6 +118,7 @@ class CMorvikSlide : public hosting::Control {
   void FireMouse(hosting::DispId id, int16_t buttons, const QPointF& pos);
 
   file_list::EntryList list_;
+  bool list_cut_ = false;  // the last list built stopped at the list's limit
   bool list_open_ = false;
   std::vector<int> order_;  // play position -> list index
   MVHANDLE picture_ = 0;

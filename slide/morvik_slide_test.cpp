@@ -9,6 +9,7 @@
 #include <set>
 
 #include "slide/slide_ids.h"
+#include "slide/slide_list.h"
 #include "slide/slide_test_support.h"
 
 namespace slide {
@@ -385,6 +386,32 @@ TEST_F(SlideDispatchTest, ShiftJisSlideListNamingJapaneseFiles) {
   h.TakeEvents();
   ASSERT_EQ(h.Call(kGoBottom), 1);
   EXPECT_EQ(h.TakeEvents().front(), "event StartSlide(1, \"" + dir_.path().toStdString() + "\", \"ﾃｽﾄ.png\")");
+}
+
+TEST_F(SlideDispatchTest, AFolderListThatFillsUpKeepsItsFirstEntries) {
+  const QString folder = MakeFolder("many", 6);
+  ASSERT_TRUE(slidetest::WriteMultiPageTiff(Path("many/t.tif"), 16, 16, {Qt::red, Qt::green, Qt::blue}));
+  FolderRequest req;
+  req.file_path = folder.toStdString();
+  req.file_ext = "PNG;TIF";
+  req.multi_image = true;
+  // The reference: the whole list in its listing order.
+  file_list::EntryList all;
+  bool cut = true;
+  ASSERT_EQ(BuildFromFolder(req, &all, &cut), 0);
+  EXPECT_FALSE(cut);
+  ASSERT_EQ(all.size(), 9u);
+  for (size_t limit : {2u, 7u, 8u}) {
+    file_list::EntryList list;
+    list.SetMaxEntries(limit);
+    ASSERT_EQ(BuildFromFolder(req, &list, &cut), 0);
+    EXPECT_TRUE(cut) << limit;
+    ASSERT_EQ(list.size(), limit);
+    for (size_t i = 0; i < limit; ++i) {
+      EXPECT_EQ(list[i].file_name, all[i].file_name) << limit << " " << i;
+      EXPECT_EQ(list[i].image_number, all[i].image_number) << limit << " " << i;
+    }
+  }
 }
 
 }  // namespace

@@ -79,6 +79,9 @@ inline constexpr int mvNormal = 0, mvRightToLeft = 1, mvLeftToRight = 2, mvUpToD
 inline constexpr int16_t kStatusOk = 0;
 inline constexpr int16_t kStatusListFailed = 5;
 inline constexpr int16_t kStatusLoadFailed = 6;
+// Open: the folder gave more pictures than a list holds (32 767); the list
+// keeps the first ones in listing order and the show runs on it.
+inline constexpr int16_t kStatusListFull = 7;
 inline constexpr int16_t kStatusWrongState = 11;
 
 inline constexpr char16_t kDefaultFileExt[] = u"BMP;JPG;TIF;PCX;FPX;PNG;GIF;JP2;JPC;J2K;WMF;EMF;DXF;SVG;P21;SFC";

@@ -91,16 +91,19 @@ bool EntriesOfFile(const std::string& folder, const std::string& name, bool mult
   const size_t dir_len = std::strlen(path);
   if (dir_len + name.size() >= sizeof path) return false;  // refused, never cut
   std::memcpy(path + dir_len, name.data(), name.size() + 1);
-  MVFileInfo info{};
-  if (!imaging_dlls::FileType(path, 0, &info)) return false;
-  const int count = multi_image ? std::max<int>(1, info.image_count) : 1;
+  // Every page is described by one reading of the file.
+  std::vector<file_list::FileTypeInfo> pages;
+  const int want = multi_image ? static_cast<int>(file_list::kMaxEntries) : 1;
+  if (!imaging_dlls::CanLoadPictures() || !file_list::DllPathServices().FileTypePages(path, want, &pages) ||
+      pages.empty())
+    return false;
+  const int count = multi_image ? std::max<int>(1, pages[0].image_count) : 1;
   char date[file_list::kDateTextSize] = {};
   if (T().GetFileDateTimeEx) T().GetFileDateTimeEx(path, sort_date, date);
   date[file_list::kDateTextSize - 1] = '\0';
   bool any = false;
   for (int i = 0; i < count; ++i) {
-    MVFileInfo page{};
-    if (i > 0 && !imaging_dlls::FileType(path, i, &page)) continue;
+    if (i > 0 && (static_cast<size_t>(i) >= pages.size() || pages[i].format == 0)) continue;
     file_list::ThumbnailEntry e;
     e.folder = folder;
     e.file_name = name;
@@ -112,7 +115,8 @@ bool EntriesOfFile(const std::string& folder, const std::string& name, bool mult
   return any;
 }
 
-int16_t BuildFromFolder(const FolderRequest& request, file_list::EntryList* list) {
+int16_t BuildFromFolder(const FolderRequest& request, file_list::EntryList* list, bool* truncated) {
+  if (truncated) *truncated = false;
   file_list::DllPathServices paths;
   if (request.file_path.empty() || !paths.IsSetDrive(request.file_path)) return kStatusNoList;
   file_list::ExtensionTable table;
@@ -145,7 +149,12 @@ int16_t BuildFromFolder(const FolderRequest& request, file_list::EntryList* list
   }
   if (matched < 1) return kStatusNoList;
   list->Reserve(list->size() + found.size());
-  for (auto& e : found) list->Append(std::move(e));
+  // The first entries in listing order stay when the list fills up.
+  for (auto& e : found)
+    if (!list->Append(std::move(e))) {
+      if (truncated) *truncated = true;
+      break;
+    }
   if (request.sort > 0 && list->size() >= 2) {
     file_list::SortParameters params;
     params.sort = request.sort;

@@ -45,8 +45,9 @@ struct FolderRequest {
 
 // BuildFromFolder(): appends the pictures of the folders and sorts them.
 // 5 when the path is empty or not absolute, no extension is given, or no
-// picture matches at all.
-int16_t BuildFromFolder(const FolderRequest& request, file_list::EntryList* list);
+// picture matches at all.  A list that fills up (EntryList::max_entries())
+// keeps the entries found first, in listing order, and sets *truncated.
+int16_t BuildFromFolder(const FolderRequest& request, file_list::EntryList* list, bool* truncated = nullptr);
 
 // ScanFolderEntry(): the entries one file gives (used by the folder watch);
 // false when the file is hidden, not a picture or its path does not fit.

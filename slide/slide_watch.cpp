@@ -73,8 +73,9 @@ void CMorvikSlide::FolderChanged(const QString& folder_q) {
       watch_pending_ = true;  // perhaps still being written: looked at again at the next tick
   if (added.empty()) return;
   for (auto& e : added) {
-    order_.push_back(static_cast<int>(list_.size()));  // joins the end of the current round
-    list_.Append(std::move(e));
+    const int at = static_cast<int>(list_.size());
+    if (!list_.Append(std::move(e))) break;  // a full list takes no more
+    order_.push_back(at);  // joins the end of the current round
   }
   SetStored(kMaxImage, Variant::I4(static_cast<int32_t>(list_.size())));
   NotifyChanged(kMaxImage);

@@ -87,7 +87,13 @@ class CMorvikThumb : public hosting::Control {
   void SetLoadThreads(int threads);
   int LoadThreads() const;
 
+  // ErrorStatus(): the Status codes of thumb_ids.h.  Among them
+  // kStatusListFull (7): the list holds 32 767 entries, the most a 16-bit
+  // image number addresses; GetFiles kept the entries found first.
   int16_t ErrorStatus() const { return error_status_; }
+  // SetMaxEntries(): lowers the list's limit below 32 767, so tests reach
+  // a full list with a small folder.
+  void SetMaxEntries(size_t n) { list_.SetMaxEntries(n); }
   const file_list::EntryList& Entries() const { return list_; }
   int StartNum() const { return start_num_; }
   const GridLayout& Layout() const { return layout_; }

@@ -204,10 +204,15 @@ int CMorvikThumb::DropFiles(const std::vector<DropItem>& items, QPoint client_po
       e.image_number = static_cast<int16_t>(image);
       (void)paths_->DateText(path, PropI2(kSortDate), e.date_text);
       const size_t at = list_.Insert(index, std::move(e));
+      if (at == file_list::EntryList::kNotInserted) {
+        SetStatus(kStatusListFull);
+        break;
+      }
       LoadEntry(at);
       FireEvent(kEventDropFileInThumb, {Variant::Bstr(viewer::ToWide(dir)), Variant::Bstr(viewer::ToWide(name))});
       ++added;
     }
+    if (list_.full()) break;
   }
   if (added > 0) {
     // Shown again as Display does, keeping the first line.

@@ -118,6 +118,11 @@ enum Status : int16_t {
   kStatusNoMemory = 3,
   kStatusBadValue = 5,
   kStatusNotLoadable = 6,
+  // The list holds 32 767 entries, the most a 16-bit image number can
+  // address: GetFiles kept the first ones in listing order (and the
+  // thumbnail file's first records), and a dropped file or an ImageHandle
+  // put finds no room.
+  kStatusListFull = 7,
   kStatusEmptyList = 16,
 };
 

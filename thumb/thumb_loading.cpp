@@ -105,7 +105,9 @@ bool CMorvikThumb::GetFiles() {
   req.sort_order = PropI2(kSortOrder);
   req.sort_date = PropI2(kSortDate);
   req.multi_image = ReadsMultiImage(mode);
-  if (file_list::BuildFolderList(*paths_, req, &list_) != 0) SetStatus(kStatusBadValue);
+  file_list::ListReport listed;
+  if (file_list::BuildFolderList(*paths_, req, &list_, &listed) != 0) SetStatus(kStatusBadValue);
+  if (listed.truncated) SetStatus(kStatusListFull);
   const int cells = PropI2(kColCount) * PropI2(kRowCount);
   if ((!vbar_->isHidden() || !hbar_->isHidden()) && static_cast<int>(list_.size()) <= cells) {
     vbar_->setValue(0);
@@ -246,6 +248,11 @@ void CMorvikThumb::LoadEntry(size_t index) {
 }
 
 bool CMorvikThumb::AppendImageHandle(MVHANDLE handle) {
+  if (list_.full()) {
+    imaging_dlls::FreeMemory(handle);
+    SetStatus(kStatusListFull);
+    return false;
+  }
   const MVHANDLE made = MakeThumbnail(handle, PropI2(kImageSize), viewer::TranslateOleColor(PropColor(kForeColorUp)));
   if (made == 0) return false;
   const int old = static_cast<int>(list_.size());
@@ -296,7 +303,10 @@ void CMorvikThumb::ReadThumbnailFile() {
         e.file_name = rec.file_name;
         e.image_number = rec.image_number;
         std::memcpy(e.date_text, now, sizeof e.date_text);
-        list_.Append(std::move(e));
+        if (!list_.Append(std::move(e))) {  // the rest of the file would not fit the list
+          SetStatus(kStatusListFull);
+          break;
+        }
         at = list_.size() - 1;
       } else {
         at = static_cast<size_t>(found);

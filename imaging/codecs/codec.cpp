@@ -131,27 +131,6 @@ FileFormat DetectFormat(const uint8_t* data, size_t size) {
   return DetectVector(data, size);
 }
 
-Result ReadInfo(const std::string& path, int image_index, FileInfo* info) {
-  PixelBuffer bytes;
-  if (Result r = ReadWholeFile(path, &bytes); !r.ok()) return r;
-  const FormatCodec* c = CodecFor(bytes.data(), bytes.size());
-  if (c == nullptr) {
-    const FileFormat v = DetectVector(bytes.data(), bytes.size());
-    if (v == FileFormat::kUnknown) return Result(Status::kBadFile, "unknown file format");
-    FileInfo vi;
-    vi.format = v;
-    vi.is_vector = true;
-    *info = vi;
-    return Result::Ok();
-  }
-  if (c->read_info == nullptr) return Result(Status::kUnsupported, "format has no reader");
-  FileInfo fi;
-  if (Result r = c->read_info(bytes.data(), bytes.size(), image_index, &fi); !r.ok()) return r;
-  if (fi.format == FileFormat::kUnknown) fi.format = c->format;
-  *info = fi;
-  return Result::Ok();
-}
-
 Result LoadMemory(const uint8_t* data, size_t size, const LoadOptions& options, Image* out) {
   if (out == nullptr) return Result(Status::kBadValue, "no destination");
   if (data == nullptr || size == 0) return Result(Status::kBadFile, "empty data");
@@ -232,20 +211,6 @@ FileFormat FormatOfSaveType(SaveType type) {
     case SaveType::kJ2k: return FileFormat::kJ2k;
   }
   return FileFormat::kUnknown;
-}
-
-Result ExifThumbnail(const std::string& path, Image* out) {
-  if (out == nullptr) return Result(Status::kBadValue, "no destination");
-  PixelBuffer bytes;
-  if (Result r = ReadWholeFile(path, &bytes); !r.ok()) return r;
-  return internal::JpegExifThumbnail(bytes.data(), bytes.size(), out);
-}
-
-Result ReadExifInfo(const std::string& path, ExifInfo* info) {
-  if (info == nullptr) return Result(Status::kBadValue, "no destination");
-  PixelBuffer bytes;
-  if (Result r = ReadWholeFile(path, &bytes); !r.ok()) return r;
-  return internal::JpegReadExifInfo(bytes.data(), bytes.size(), info);
 }
 
 }  // namespace imaging::codecs

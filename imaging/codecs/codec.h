@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/codecs/byte_source.h"
 #include "imaging/image.h"
 #include "imaging/status.h"
 
@@ -72,6 +73,7 @@ struct FileInfo {
   int dpi_x = 0;
   int dpi_y = 0;
   bool is_vector = false;
+  bool has_exif = false;  // a JPEG with an EXIF block ahead of its first scan
 };
 
 struct LoadOptions {
@@ -100,8 +102,23 @@ struct SaveOptions {
 FileFormat DetectFormat(const uint8_t* data, size_t size);
 
 // ReadInfo() returns kNotFound, kCannotOpen, kBadFile (unknown content) or
-// kBroken (header truncated).
+// kBroken (header truncated).  Only the bytes the format's header needs are
+// read (ReadInfoFrom()).
 Result ReadInfo(const std::string& path, int image_index, FileInfo* info);
+
+// ReadInfoFrom() is ReadInfo() over a byte source.  It reads the first
+// kHeadBytes, and more only where the format keeps its facts further in: a
+// JPEG's marker segments up to the first scan (seeking over the others),
+// a TIFF's directories, a PCX's trailing palette, a PNG's chunks before its
+// pixel data.  GIF (whose picture count needs every block walked),
+// FlashPix and vector files are read whole.
+Result ReadInfoFrom(ByteSource* source, int image_index, FileInfo* info);
+
+// ReadPageInfos() describes pictures first .. first + max - 1 of one file
+// (those it has) from a single pass over the source: pages->at(k) is
+// picture first + k, format kUnknown when that picture alone is unreadable.
+// Fails as ReadInfoFrom(source, first) fails.
+Result ReadPageInfos(ByteSource* source, int first, int max, std::vector<FileInfo>* pages);
 
 // Load() decodes picture `options.image_index` of the file.  With a bound it
 // uses the cheapest route of the format (DCT scaling, EXIF thumbnail, reduced
@@ -124,7 +141,16 @@ FileFormat FormatOfSaveType(SaveType type);
 
 // ExifThumbnail() extracts the thumbnail embedded in a JPEG's EXIF block.
 // kNotFound when the file has none, kBadFile when it is not a JPEG file.
+// Only the JPEG header is read.
 Result ExifThumbnail(const std::string& path, Image* out);
+// ReadJpegHeader() copies a JPEG's header (its segments up to the first
+// scan, without application and comment segments other than JFIF, the
+// first EXIF block and Adobe's) into `header` as a small JPEG stream that
+// ReadInfoFrom() and ExifThumbnailFrom() read, over a MemoryByteSource, as
+// they read the file.  kBadFile for no JPEG, kBroken for a cut header.
+Result ReadJpegHeader(ByteSource* source, std::vector<uint8_t>* header);
+// ExifThumbnailFrom() is ExifThumbnail() over a byte source.
+Result ExifThumbnailFrom(ByteSource* source, Image* out);
 
 // What a JPEG file's EXIF block says, as far as it says it.
 struct ExifInfo {
@@ -144,7 +170,8 @@ struct ExifInfo {
 // ReadExifInfo() reads the EXIF block of a JPEG file without decoding its
 // pixels.  kNotFound when the JPEG has no EXIF block, kBadFile when the file
 // is not JPEG, kBroken when its header is truncated.  Text fields are the
-// file's bytes with trailing NULs and spaces cut.
+// file's bytes with trailing NULs and spaces cut.  Only the JPEG header is
+// read.
 Result ReadExifInfo(const std::string& path, ExifInfo* info);
 
 }  // namespace imaging::codecs

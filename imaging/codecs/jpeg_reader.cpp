@@ -124,6 +124,7 @@ Result JpegReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info)
   i.gray = dec.cinfo.num_components == 1;
   i.bpp = i.gray ? 8 : 24;
   ResolutionOf(dec.cinfo, &i.dpi_x, &i.dpi_y);
+  i.has_exif = JpegExifMarker(dec.cinfo) != nullptr;
   *info = i;
   return Result::Ok();
 }

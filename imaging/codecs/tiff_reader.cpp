@@ -23,16 +23,24 @@
 namespace imaging::codecs::internal {
 namespace {
 
+// The file libtiff reads: a buffer, or a byte source read where libtiff
+// seeks (headers only: no mapping, so no more than the directories is read).
 struct Memory {
   const uint8_t* data;
   size_t size;
   uint64_t pos;
   std::string error;
+  ByteSource* source = nullptr;
 };
 
 tmsize_t MemRead(thandle_t h, void* buf, tmsize_t n) {
   auto* m = static_cast<Memory*>(h);
   if (n <= 0 || m->pos >= m->size) return 0;
+  if (m->source != nullptr) {
+    const size_t k = m->source->ReadAt(m->pos, buf, static_cast<size_t>(n));
+    m->pos += k;
+    return static_cast<tmsize_t>(k);
+  }
   const size_t k = std::min<uint64_t>(static_cast<uint64_t>(n), m->size - m->pos);
   std::memcpy(buf, m->data + m->pos, k);
   m->pos += k;
@@ -49,6 +57,7 @@ int MemClose(thandle_t) { return 0; }
 toff_t MemSize(thandle_t h) { return static_cast<Memory*>(h)->size; }
 int MemMap(thandle_t h, void** base, toff_t* size) {
   auto* m = static_cast<Memory*>(h);
+  if (m->source != nullptr) return 0;
   *base = const_cast<uint8_t*>(m->data);
   *size = m->size;
   return 1;
@@ -78,7 +87,7 @@ TiffPtr Open(Memory* m) {
   TIFFOpenOptionsSetMaxSingleMemAlloc(opts, 256 << 20);
   // Mapped ("r", not "rm"): libtiff 4.5 misreads tiles of files it reads
   // without a mapping.
-  TIFF* t = TIFFClientOpenExt("memory", "r", m, MemRead, MemWrite, MemSeek, MemClose, MemSize, MemMap, MemUnmap,
+  TIFF* t = TIFFClientOpenExt("memory", m->source != nullptr ? "rm" : "r", m, MemRead, MemWrite, MemSeek, MemClose, MemSize, MemMap, MemUnmap,
                               opts);
   TIFFOpenOptionsFree(opts);
   return TiffPtr(t);
@@ -164,7 +173,10 @@ Layout Describe(TIFF* t) {
 }
 
 Result OpenPage(Memory* m, int index, TiffPtr* out, int* count) {
-  if (!Magic(m->data, m->size)) return Result(Status::kBadFile, "not a TIFF file");
+  uint8_t head[4] = {};
+  const uint8_t* start = m->data;
+  if (m->source != nullptr) start = m->source->ReadAt(0, head, sizeof head) == sizeof head ? head : nullptr;
+  if (start == nullptr || !Magic(start, m->size)) return Result(Status::kBadFile, "not a TIFF file");
   if (index < 0) return Result(Status::kBadValue, "negative page index");
   TiffPtr t = Open(m);
   if (!t) return Broken(*m, "header");
@@ -406,12 +418,10 @@ bool DataCanHold(TIFF* t, const Layout& l, size_t file_size) {
 
 }  // namespace
 
-Result TiffReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
-  Memory m{data, size, 0, {}};
-  TiffPtr t;
-  int count = 0;
-  if (Result r = OpenPage(&m, index, &t, &count); !r.ok()) return r;
-  const Layout l = Describe(t.get());
+namespace {
+
+Result PageInfo(TIFF* t, const Memory& m, int count, FileInfo* info) {
+  const Layout l = Describe(t);
   if (l.width == 0 || l.height == 0) return Broken(m, "picture has no size");
   FileInfo i;
   i.format = FileFormat::kTiff;
@@ -424,6 +434,37 @@ Result TiffReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info)
   i.dpi_x = turned ? l.dpi_y : l.dpi_x;
   i.dpi_y = turned ? l.dpi_x : l.dpi_y;
   *info = i;
+  return Result::Ok();
+}
+
+}  // namespace
+
+Result TiffReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
+  Memory m{data, size, 0, {}};
+  TiffPtr t;
+  int count = 0;
+  if (Result r = OpenPage(&m, index, &t, &count); !r.ok()) return r;
+  return PageInfo(t.get(), m, count, info);
+}
+
+Result TiffReadPages(ByteSource* source, int first, int max, std::vector<FileInfo>* pages) {
+  pages->clear();
+  Memory m{nullptr, static_cast<size_t>(std::min<uint64_t>(source->size(), SIZE_MAX)), 0, {}, source};
+  TiffPtr t;
+  int count = 0;
+  if (Result r = OpenPage(&m, first, &t, &count); !r.ok()) return r;
+  const int last = static_cast<int>(std::min<int64_t>(count, int64_t{first} + (max < 1 ? 1 : max)));
+  for (int page = first; page < last; ++page) {
+    // The directories are read in file order, each once.
+    if (page > first && !TIFFReadDirectory(t.get())) break;
+    FileInfo info;
+    if (Result r = PageInfo(t.get(), m, count, &info); !r.ok()) {
+      if (page == first) return r;
+      info = FileInfo{};  // an unreadable page
+    }
+    info.image_count = count;
+    pages->push_back(info);
+  }
   return Result::Ok();
 }
 

@@ -1,13 +1,17 @@
 // libmv7file.so: recognising and loading picture files through the
-// engine's codecs.
+// engine's codecs.  Recognising a file opens it once and reads only its
+// header bytes.
+#include <algorithm>
 #include <climits>
+#include <vector>
 
+#include "imaging/codecs/byte_source.h"
 #include "imaging/codecs/codec.h"
-#include "imaging/dlls/internal/exif_probe.h"
 #include "imaging/dlls/internal/guard.h"
 #include "imaging/dlls/internal/handles.h"
 #include "imaging/dlls/internal/vector_route.h"
 #include "imaging/dlls/mv7.h"
+#include "imaging/vector/vector_file.h"
 
 using namespace mv7::internal;
 using imaging::codecs::FileFormat;
@@ -15,10 +19,10 @@ using imaging::codecs::FileFormat;
 namespace {
 
 // The family's format code of an engine format; 0 for none.
-int16_t FormatCode(FileFormat format, const std::string& path) {
+int16_t FormatCode(FileFormat format, bool has_exif) {
   switch (format) {
     case FileFormat::kBmp: return MV_FORMAT_BMP;
-    case FileFormat::kJpeg: return HasExifBlock(path) ? MV_FORMAT_JPEG_EXIF : MV_FORMAT_JPEG;
+    case FileFormat::kJpeg: return has_exif ? MV_FORMAT_JPEG_EXIF : MV_FORMAT_JPEG;
     case FileFormat::kGif: return MV_FORMAT_GIF;
     case FileFormat::kTiff: return MV_FORMAT_TIFF;
     case FileFormat::kPng: return MV_FORMAT_PNG;
@@ -35,6 +39,36 @@ int16_t FormatCode(FileFormat format, const std::string& path) {
   return 0;
 }
 
+// The record MVFileType gives of one picture; false for a picture of no
+// known format.
+bool ToFileInfo(const imaging::codecs::FileInfo& fi, int32_t index, MVFileInfo* out) {
+  const int16_t format = FormatCode(fi.format, fi.has_exif);
+  if (format == 0) return false;
+  MVFileInfo info{};
+  info.width = fi.width;
+  info.height = fi.height;
+  info.bit_count = fi.bpp;
+  info.x_dpi = fi.dpi_x;
+  info.y_dpi = fi.dpi_y;
+  info.image_index = index;
+  info.flags = fi.gray ? MV_INFO_GRAY : 0;
+  info.format = format;
+  info.kind = fi.is_vector ? MV_KIND_VECTOR : MV_KIND_RASTER;
+  info.image_count = static_cast<int16_t>(std::clamp(fi.image_count, 0, SHRT_MAX));
+  *out = info;
+  return true;
+}
+
+// Opens the file and tells whether it starts like a drawing, which the
+// vector route reads; false when it cannot be opened.
+bool OpenPicture(const char* file, imaging::codecs::FileByteSource* source, bool* vector) {
+  if (!source->Open(file).ok()) return false;
+  size_t got = 0;
+  const uint8_t* head = source->Head(imaging::codecs::kHeadBytes, &got);
+  *vector = imaging::vector::IsVectorData(head, std::min<size_t>(got, 1024));
+  return true;
+}
+
 }  // namespace
 
 extern "C" {
@@ -42,25 +76,31 @@ extern "C" {
 MV7_API int32_t MVFileType(const char* file, int32_t index, MVFileInfo* info) {
   return Guarded<int32_t>(0, [&]() -> int32_t {
     if (!PathFits(file) || index < 0 || info == nullptr) return 0;
-    if (int32_t known = 0; VectorFileType(file, index, info, &known)) return known;
+    imaging::codecs::FileByteSource source;
+    bool vector = false;
+    if (!OpenPicture(file, &source, &vector)) return 0;
+    if (int32_t known = 0; vector && VectorFileType(file, index, info, &known)) return known;
     imaging::codecs::FileInfo fi;
-    if (!imaging::codecs::ReadInfo(file, index, &fi).ok()) return 0;
+    if (!imaging::codecs::ReadInfoFrom(&source, index, &fi).ok()) return 0;
     if (index >= fi.image_count) return 0;
-    const int16_t format = FormatCode(fi.format, file);
-    if (format == 0) return 0;
-    MVFileInfo out{};
-    out.width = fi.width;
-    out.height = fi.height;
-    out.bit_count = fi.bpp;
-    out.x_dpi = fi.dpi_x;
-    out.y_dpi = fi.dpi_y;
-    out.image_index = index;
-    out.flags = fi.gray ? MV_INFO_GRAY : 0;
-    out.format = format;
-    out.kind = fi.is_vector ? MV_KIND_VECTOR : MV_KIND_RASTER;
-    out.image_count = static_cast<int16_t>(fi.image_count > SHRT_MAX ? SHRT_MAX : fi.image_count);
-    *info = out;
-    return 1;
+    return ToFileInfo(fi, index, info) ? 1 : 0;
+  });
+}
+
+MV7_API int32_t MVFileTypePages(const char* file, MVFileInfo* infos, int32_t capacity) {
+  return Guarded<int32_t>(0, [&]() -> int32_t {
+    if (!PathFits(file) || infos == nullptr || capacity < 1) return 0;
+    imaging::codecs::FileByteSource source;
+    bool vector = false;
+    if (!OpenPicture(file, &source, &vector)) return 0;
+    if (int32_t known = 0; vector && VectorFileType(file, 0, infos, &known)) return known ? 1 : 0;
+    std::vector<imaging::codecs::FileInfo> pages;
+    if (!imaging::codecs::ReadPageInfos(&source, 0, capacity, &pages).ok() || pages.empty()) return 0;
+    if (!ToFileInfo(pages[0], 0, &infos[0])) return 0;
+    const int32_t n = static_cast<int32_t>(std::min<size_t>(pages.size(), static_cast<size_t>(capacity)));
+    for (int32_t k = 1; k < n; ++k)
+      if (!ToFileInfo(pages[k], k, &infos[k])) infos[k] = MVFileInfo{};
+    return n;
   });
 }
 
@@ -82,14 +122,20 @@ MV7_API MVHANDLE MVFileLoad(const char* file, int32_t index, int32_t max_width, 
 MV7_API int32_t MVJpegExifInfo(const char* file, MVExifInfo* info) {
   return Guarded<int32_t>(0, [&]() -> int32_t {
     if (!PathFits(file) || info == nullptr) return 0;
+    // The header is read once (the EXIF block, seeking over the rest); the
+    // facts and the thumbnail both come from it.
+    imaging::codecs::FileByteSource source;
+    std::vector<uint8_t> header;
+    if (!source.Open(file).ok() || !imaging::codecs::ReadJpegHeader(&source, &header).ok()) return 0;
+    imaging::codecs::MemoryByteSource head(header.data(), header.size());
     imaging::codecs::FileInfo fi;
-    if (!imaging::codecs::ReadInfo(file, 0, &fi).ok() || fi.format != FileFormat::kJpeg) return 0;
-    if (!HasExifBlock(file)) return 0;
+    if (!imaging::codecs::ReadInfoFrom(&head, 0, &fi).ok() || fi.format != FileFormat::kJpeg || !fi.has_exif)
+      return 0;
     MVExifInfo out{};
     out.width = fi.width;
     out.height = fi.height;
     imaging::Image thumb;
-    if (imaging::codecs::ExifThumbnail(file, &thumb).ok()) {
+    if (imaging::codecs::ExifThumbnailFrom(&head, &thumb).ok()) {
       out.thumbnail = ImageToMvHandle(thumb);
       if (out.thumbnail != 0) {
         out.thumb_width = thumb.width();

@@ -1,7 +1,12 @@
 // Tests of recognising and loading picture files through libmv7file.so.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "imaging/codecs/codec.h"
 #include "imaging/dlls/mv7.h"
@@ -131,6 +136,159 @@ TEST(MVFileLoad, LoadsFullSizeAndBounded) {
 
   EXPECT_EQ(MVFileLoad(png.c_str(), 0, -1, 160, 0, 0, 0, 0), 0u);
   EXPECT_EQ(MVFileLoad(png.c_str(), 1, 0, 0, 0, 0, 0, 0), 0u);
+}
+
+// Counts the times a file is opened while it is watched (inotify's
+// IN_OPEN events), independently of the code under test.  Closes are
+// watched too: inotify merges an event into an equal one just before it,
+// so open, close, open, close shows two openings where two bare openings
+// in a row would show one.
+class OpenCounter {
+ public:
+  explicit OpenCounter(const std::string& path) {
+    fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (fd_ >= 0) wd_ = inotify_add_watch(fd_, path.c_str(), IN_OPEN | IN_CLOSE_NOWRITE | IN_CLOSE_WRITE);
+  }
+  ~OpenCounter() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  bool ok() const { return fd_ >= 0 && wd_ >= 0; }
+  // Opens seen since the last call.
+  int Take() {
+    int opens = 0;
+    alignas(inotify_event) char buf[4096];
+    for (;;) {
+      const ssize_t n = ::read(fd_, buf, sizeof buf);
+      if (n <= 0) break;
+      for (ssize_t at = 0; at < n;) {
+        const auto* e = reinterpret_cast<const inotify_event*>(buf + at);
+        if (e->mask & IN_OPEN) ++opens;
+        at += static_cast<ssize_t>(sizeof(inotify_event) + e->len);
+      }
+    }
+    return opens;
+  }
+
+ private:
+  int fd_ = -1;
+  int wd_ = -1;
+};
+
+void Put16(std::vector<uint8_t>* b, unsigned v) {
+  b->push_back(static_cast<uint8_t>(v));
+  b->push_back(static_cast<uint8_t>(v >> 8));
+}
+void Put32(std::vector<uint8_t>* b, uint32_t v) {
+  Put16(b, v & 0xFFFF);
+  Put16(b, v >> 16);
+}
+
+// An uncompressed grey TIFF of pages with the given sizes, written byte by
+// byte: each page's rows, then its directory, chained in page order.
+void WriteGreyTiffPages(const std::string& path, const std::vector<std::pair<int, int>>& sizes) {
+  std::vector<uint8_t> b = {'I', 'I', 42, 0, 0, 0, 0, 0};
+  size_t link = 4;  // where the offset of the next directory goes
+  for (const auto& [w, h] : sizes) {
+    const uint32_t rows = static_cast<uint32_t>(b.size());
+    for (int i = 0; i < w * h; ++i) b.push_back(static_cast<uint8_t>(i * 9));
+    if (b.size() % 2) b.push_back(0);
+    const uint32_t ifd = static_cast<uint32_t>(b.size());
+    for (int k = 0; k < 4; ++k) b[link + k] = static_cast<uint8_t>(ifd >> (8 * k));
+    Put16(&b, 8);
+    const std::pair<uint16_t, uint32_t> entries[] = {{256, static_cast<uint32_t>(w)}, {257, static_cast<uint32_t>(h)},
+                                                     {258, 8}, {259, 1}, {262, 1}, {273, rows},
+                                                     {278, static_cast<uint32_t>(h)}, {279, static_cast<uint32_t>(w * h)}};
+    for (const auto& [tag, value] : entries) {
+      Put16(&b, tag);
+      Put16(&b, tag == 273 || tag == 279 ? 4 : 3);
+      Put32(&b, 1);
+      Put32(&b, value);
+    }
+    link = b.size();
+    Put32(&b, 0);
+  }
+  FILE* f = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(f, nullptr);
+  ASSERT_EQ(std::fwrite(b.data(), 1, b.size(), f), b.size());
+  std::fclose(f);
+}
+
+void GrowSparse(const std::string& path, uint64_t size) {
+  const int fd = ::open(path.c_str(), O_WRONLY);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(size)), 0);
+  ::close(fd);
+}
+
+TEST(MVFileTypePages, DescribesEveryPageAsMVFileTypeInOneOpening) {
+  TempFolder tmp;
+  const std::string tif = tmp.File("pages.tif");
+  WriteGreyTiffPages(tif, {{4, 3}, {7, 2}, {3, 5}, {6, 6}});
+  OpenCounter opens(tif);
+  ASSERT_TRUE(opens.ok());
+  std::vector<MVFileInfo> pages(10);
+  ASSERT_EQ(MVFileTypePages(tif.c_str(), pages.data(), 10), 4);
+  EXPECT_EQ(opens.Take(), 1);
+  for (int k = 0; k < 4; ++k) {
+    MVFileInfo one{};
+    ASSERT_NE(MVFileType(tif.c_str(), k, &one), 0) << k;
+    EXPECT_EQ(std::memcmp(&one, &pages[k], sizeof one), 0) << "page " << k;
+  }
+  EXPECT_EQ(opens.Take(), 4);  // the way without it: one opening per page
+  EXPECT_EQ(pages[2].width, 3);
+  EXPECT_EQ(pages[2].height, 5);
+  EXPECT_EQ(pages[2].image_index, 2);
+  EXPECT_EQ(pages[2].image_count, 4);
+
+  // A smaller buffer gets the first pages; a single-picture file one record.
+  std::vector<MVFileInfo> two(2);
+  EXPECT_EQ(MVFileTypePages(tif.c_str(), two.data(), 2), 2);
+  EXPECT_EQ(two[1].width, 7);
+  const std::string png = SavePicture(tmp, "a.png", Blocks(9, 8, 4), imaging::codecs::SaveType::kPng);
+  MVFileInfo png_info{}, png_page{};
+  ASSERT_EQ(MVFileTypePages(png.c_str(), &png_page, 1), 1);
+  ASSERT_NE(MVFileType(png.c_str(), 0, &png_info), 0);
+  EXPECT_EQ(std::memcmp(&png_info, &png_page, sizeof png_info), 0);
+  EXPECT_EQ(MVFileTypePages(png.c_str(), nullptr, 1), 0);
+  EXPECT_EQ(MVFileTypePages(png.c_str(), &png_page, 0), 0);
+  EXPECT_EQ(MVFileTypePages(tmp.File("missing.tif").c_str(), pages.data(), 10), 0);
+}
+
+TEST(MVFileType, OpensTheFileOnceAndReadsOnlyItsHeader) {
+  TempFolder tmp;
+  const std::string exif = tmp.File("camera.jpg");
+  ASSERT_TRUE(mv7test::WriteJpeg(Blocks(640, 480, 40), exif, mv7test::Exif::kWithThumbnail));
+  OpenCounter opens(exif);
+  ASSERT_TRUE(opens.ok());
+  MVFileInfo info{};
+  ASSERT_NE(MVFileType(exif.c_str(), 0, &info), 0);
+  EXPECT_EQ(info.format, MV_FORMAT_JPEG_EXIF);
+  EXPECT_EQ(opens.Take(), 1);
+  MVExifInfo ex{};
+  ASSERT_NE(MVJpegExifInfo(exif.c_str(), &ex), 0);
+  EXPECT_EQ(opens.Take(), 1);
+  MVFreeMemory(ex.thumbnail);
+
+  // With a terabyte-long hole after the picture the answers are the same:
+  // nothing past the header is read (the whole file could not be).
+  GrowSparse(exif, uint64_t{1} << 40);
+  MVFileInfo far{};
+  ASSERT_NE(MVFileType(exif.c_str(), 0, &far), 0);
+  EXPECT_EQ(std::memcmp(&far, &info, sizeof far), 0);
+  MVExifInfo far_ex{};
+  ASSERT_NE(MVJpegExifInfo(exif.c_str(), &far_ex), 0);
+  ASSERT_NE(far_ex.thumbnail, 0u);
+  EXPECT_EQ(far_ex.thumb_width, 160);
+  EXPECT_EQ(far_ex.thumb_height, 120);
+  EXPECT_EQ(far_ex.width, 640);
+  MVFreeMemory(far_ex.thumbnail);
+  const std::string tif = tmp.File("far.tif");
+  WriteGreyTiffPages(tif, {{5, 4}, {2, 2}});
+  GrowSparse(tif, uint64_t{1} << 40);
+  std::vector<MVFileInfo> pages(4);
+  ASSERT_EQ(MVFileTypePages(tif.c_str(), pages.data(), 4), 2);
+  EXPECT_EQ(pages[0].width, 5);
+  EXPECT_EQ(pages[1].width, 2);
 }
 
 }  // namespace

@@ -45,8 +45,8 @@
  *                  MVGlobalFree, MVGlobalCount, MVFreeMemory, MVGetImageType,
  *                  MVResize, SetImageSize, GetDibPalSize, MVBitmapFromDib,
  *                  MVDibFromBitmap, CreateBIPalette, MVGetBitmapSize;
- *   libmv7file:    MVFileType, MVFileLoad, MVJpegExifInfo, and the path
- *                  entries (GetFileExt, GetPathFileExt, GetPathDir,
+ *   libmv7file:    MVFileType, MVFileTypePages, MVFileLoad, MVJpegExifInfo,
+ *                  and the path entries (GetFileExt, GetPathFileExt, GetPathDir,
  *                  GetFullpathFilename, CutPagefromFilename,
  *                  GetPagefromFilename, IsSetDrive, SetTermYEN), the file
  *                  time entries and the DataFile and __hread/__hwrite file
@@ -303,8 +303,22 @@ MV7_API int32_t TransparentMaskStretchBlt(MvSurface* surface, int32_t x_dst, int
 
 /* MVFileType() recognises picture `index` (0-based) of a file from its
  * content and fills `info`.  Non-zero when known; 0 for a missing or
- * unknown file, an index past the file's pictures, or a bad argument. */
+ * unknown file, an index past the file's pictures, or a bad argument.
+ * The file is opened once and only its header is read: the first 4 KiB,
+ * and further only where the format keeps its facts (a JPEG's segments up
+ * to the first scan, seeking over the others; a TIFF's directories; a
+ * PCX's trailing palette).  GIF files (whose picture count needs every
+ * block), FlashPix files and drawings are read whole. */
 MV7_API int32_t MVFileType(const char* file, int32_t index, MVFileInfo* info);
+
+/* MVFileTypePages() describes the first pictures of a file at once, as
+ * MVFileType(file, k, &infos[k]) would for k = 0 .. n-1, opening and reading
+ * the file once (a listing of multi-page files asks for every page).
+ * `infos` holds `capacity` (>= 1) records.  Returns n = the number of
+ * records filled: min(the file's picture count, capacity), or 0 when picture
+ * 0 is not known (a missing or unknown file, a bad argument).  A later
+ * picture that MVFileType would refuse is left all zero (format 0). */
+MV7_API int32_t MVFileTypePages(const char* file, MVFileInfo* infos, int32_t capacity);
 
 /* MVFileLoad() decodes picture `index` into a new image handle.  A
  * max_width or max_height > 0 fits the picture inside that bound (aspect
@@ -318,7 +332,9 @@ MV7_API MVHANDLE MVFileLoad(const char* file, int32_t index, int32_t max_width, 
 
 /* MVJpegExifInfo() reads the EXIF facts of a JPEG: non-zero when the file is
  * a JPEG carrying an EXIF block.  `info->thumbnail` is then the embedded
- * thumbnail (or 0 when there is none), which the caller frees. */
+ * thumbnail (or 0 when there is none), which the caller frees.  Only the
+ * JPEG's header is read: its marker segments up to the first scan, the EXIF
+ * block among them, seeking over the other application segments. */
 MV7_API int32_t MVJpegExifInfo(const char* file, MVExifInfo* info);
 
 /* File I/O.  The open entries return a file number >= 1, or -1.

@@ -49,6 +49,7 @@
   X(MV7_LIB_COM, CreateTransparentMaskBitmap)          \
   X(MV7_LIB_COM, TransparentMaskStretchBlt)            \
   X(MV7_LIB_FILE, MVFileType)                          \
+  X(MV7_LIB_FILE, MVFileTypePages)                     \
   X(MV7_LIB_FILE, MVFileLoad)                          \
   X(MV7_LIB_FILE, MVJpegExifInfo)                      \
   X(MV7_LIB_FILE, DataFileReadOpen)                    \

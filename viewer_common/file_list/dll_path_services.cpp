@@ -1,5 +1,6 @@
 #include "viewer_common/file_list/dll_path_services.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -47,6 +48,28 @@ bool DllPathServices::FileType(const std::string& path, int index, FileTypeInfo*
   if (!T().MVFileType(path.c_str(), index, &raw)) return false;
   info->format = raw.format;
   info->image_count = raw.image_count;
+  return true;
+}
+
+bool DllPathServices::FileTypePages(const std::string& path, int max, std::vector<FileTypeInfo>* pages) const {
+  pages->clear();
+  if (!T().MVFileTypePages) return PathServices::FileTypePages(path, max, pages);
+  max = std::clamp(max, 1, 32767);
+  // One buffer per thread, grown to the largest request and reused: a
+  // listing asks once per file.
+  thread_local std::unique_ptr<MVFileInfo[]> buffer;
+  thread_local int capacity = 0;
+  if (capacity < max) {
+    buffer.reset(new MVFileInfo[static_cast<size_t>(max)]);
+    capacity = max;
+  }
+  const int n = T().MVFileTypePages(path.c_str(), buffer.get(), max);
+  if (n < 1) return false;
+  pages->resize(static_cast<size_t>(std::min(n, max)));
+  for (size_t k = 0; k < pages->size(); ++k) {
+    (*pages)[k].format = buffer[k].format;
+    (*pages)[k].image_count = buffer[k].image_count;
+  }
   return true;
 }
 

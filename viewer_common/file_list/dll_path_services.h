@@ -19,6 +19,8 @@ class DllPathServices : public PathServices {
   bool FolderAt(int index, const std::string& file_path, std::string* dir) const override;
   bool FileExt(const std::string& path, std::string* ext) const override;
   bool FileType(const std::string& path, int index, FileTypeInfo* info) const override;
+  // Through MVFileTypePages when the library has it: the file is read once.
+  bool FileTypePages(const std::string& path, int max, std::vector<FileTypeInfo>* pages) const override;
   bool DateText(const std::string& path, int kind, char* out) const override;
   int64_t FileNameSize(const std::string& path) const override;
 };

@@ -146,7 +146,8 @@ int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, Entry
 
   std::string folder;
   std::vector<std::string> done_folders;
-  for (int fi = 0; paths.FolderAt(fi, req.file_path, &folder); ++fi) {
+  std::vector<FileTypeInfo> pages;  // reused for every file
+  for (int fi = 0; !report->truncated && paths.FolderAt(fi, req.file_path, &folder); ++fi) {
     // A folder named twice gives its files once.
     if (std::find(done_folders.begin(), done_folders.end(), folder) != done_folders.end()) continue;
     done_folders.push_back(folder);
@@ -160,39 +161,54 @@ int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, Entry
     std::string path;  // one buffer for every file's path
     std::string ext;
     for (const std::string& entry : table) {
+      if (report->truncated) break;
       for (size_t index : Match(paths, folder, entry, files)) {
         if (taken[index]) continue;  // matched by an earlier table entry
         taken[index] = 1;
-        const std::string& name = files.names[index];
+        std::string& name = files.names[index];
         path.assign(prefix).append(name);
         if (path.size() >= kMaxPath) {  // would not fit the path buffers: refuse, never truncate
           ++report->skipped_long_paths;
           continue;
         }
-        FileTypeInfo info;
-        if (!paths.FileExt(path, &ext) || !paths.FileType(path, 0, &info)) continue;
-        int count = req.multi_image ? info.image_count : 1;
-        if (info.format >= 16 && info.format <= 18) count = 1;
-        count = std::clamp(count, 1, 32767);
+        if (!paths.FileExt(path, &ext)) continue;
+        // Every page a multi-image listing wants is described by one
+        // reading of the file; no more pages than the list has room for
+        // (and one past it, to tell that the listing goes on).
+        const size_t room = list->max_entries() > list->size() ? list->max_entries() - list->size() : 0;
+        const int want = req.multi_image ? static_cast<int>(std::min<size_t>(room + 1, kMaxEntries)) : 1;
+        if (!paths.FileTypePages(path, want, &pages) || pages.empty()) continue;
+        int count = req.multi_image ? pages[0].image_count : 1;
+        if (pages[0].format >= 16 && pages[0].format <= 18) count = 1;
+        count = std::clamp(count, 1, static_cast<int>(kMaxEntries));
         char date[kDateTextSize] = {};
         bool have_date = false;
         for (int j = 0; j < count; ++j) {
-          FileTypeInfo more;
-          if (j > 0 && !paths.FileType(path, j, &more)) continue;
+          if (j > 0 && (static_cast<size_t>(j) >= pages.size() || pages[j].format == 0)) continue;
           if (before > 0 && !present.insert(EntryKey(folder, name, j)).second) continue;
+          if (list->full()) {
+            // Further pictures would take numbers past the interface's
+            // 16 bits: the first ones, in listing order, are kept.
+            report->truncated = true;
+            break;
+          }
           if (!have_date && take_dates) {
             (void)paths.DateText(path, req.sort_date, date);
             have_date = true;
           }
           ThumbnailEntry e;
           e.folder = folder;
-          e.file_name = name;
+          // The name is copied for all but the file's last picture, which
+          // takes it over (the folder's listing has no further use of it).
+          if (j + 1 == count) e.file_name = std::move(name);
+          else e.file_name = name;
           std::memcpy(e.date_text, date, kDateTextSize);
           e.image_number = static_cast<int16_t>(j);
           e.date_pending = !take_dates;
-          list->Append(std::move(e));
+          (void)list->Append(std::move(e));
           ++report->added;
         }
+        if (report->truncated) break;
       }
     }
   }

@@ -54,6 +54,9 @@ struct ListReport {
   int added = 0;
   int skipped_long_paths = 0;  // files whose full path does not fit 260 bytes
   bool sorted = false;
+  // The list reached its most entries (EntryList::max_entries()) with
+  // pictures still to come: those were left out, the first ones kept.
+  bool truncated = false;
 };
 
 inline constexpr int16_t kStatusBadValue = 5;
@@ -63,7 +66,10 @@ inline constexpr int16_t kStatusBadValue = 5;
 // empty or not absolute, or no extension entry is left.  A folder that
 // cannot be read gives no entries; a file that is not a picture, or whose
 // full path would not fit a 260-byte buffer, is skipped (the latter counted
-// in the report).
+// in the report).  Each file is recognised with one FileTypePages() call.
+// When the list fills up (EntryList::max_entries()) the listing stops:
+// the entries found first, in listing order, stay (and are sorted) and
+// report->truncated is set.
 int16_t BuildFolderList(const PathServices& paths, const ListRequest& request, EntryList* list,
                         ListReport* report = nullptr);
 

@@ -357,5 +357,138 @@ TEST(SortEntriesTest, LongShuffledListsKeepEachEntryWhole) {
   }
 }
 
+TEST(EntryList, AFullListRefusesEntriesAndFreesTheirImages) {
+  static std::vector<MVHANDLE> freed;
+  freed.clear();
+  EntryList list([](MVHANDLE h) { freed.push_back(h); });
+  EXPECT_EQ(list.max_entries(), kMaxEntries);
+  list.SetMaxEntries(3);
+  for (MVHANDLE h : {1u, 2u, 3u}) {
+    ThumbnailEntry e;
+    e.image = h;
+    EXPECT_TRUE(list.Append(std::move(e)));
+  }
+  EXPECT_TRUE(list.full());
+  ThumbnailEntry late;
+  late.image = 4;
+  EXPECT_FALSE(list.Append(std::move(late)));
+  ThumbnailEntry inserted;
+  inserted.image = 5;
+  EXPECT_EQ(list.Insert(0, std::move(inserted)), EntryList::kNotInserted);
+  EXPECT_EQ(freed, (std::vector<MVHANDLE>{4, 5}));
+  ASSERT_EQ(list.size(), 3u);
+  EXPECT_EQ(list[0].image, 1u);
+  list.SetMaxEntries(100000);  // never above the 16-bit limit
+  EXPECT_EQ(list.max_entries(), kMaxEntries);
+  list.Clear();
+}
+
+TEST(EntryList, HoldsExactlyTheLargestSixteenBitCount) {
+  EntryList list([](MVHANDLE) {});
+  for (size_t i = 0; i < kMaxEntries; ++i) ASSERT_TRUE(list.Append(ThumbnailEntry{})) << i;
+  EXPECT_FALSE(list.Append(ThumbnailEntry{}));
+  ASSERT_EQ(list.size(), 32767u);
+  // The last 1-based image number and the count fit a signed 16-bit value.
+  EXPECT_EQ(static_cast<int16_t>(list.size()), 32767);
+}
+
+// Services that count how files are recognised.
+class CountingServices : public NativePathServices {
+ public:
+  bool FileType(const std::string& path, int index, FileTypeInfo* info) const override {
+    ++type_calls;
+    return NativePathServices::FileType(path, index, info);
+  }
+  bool FileTypePages(const std::string& path, int max, std::vector<FileTypeInfo>* pages) const override {
+    ++page_calls;
+    largest_request = std::max(largest_request, max);
+    return NativePathServices::FileTypePages(path, max, pages);
+  }
+  mutable int type_calls = 0;
+  mutable int page_calls = 0;
+  mutable int largest_request = 0;
+};
+
+TEST_F(FolderListTest, EachFileIsRecognisedByOneReading) {
+  Make("a.tif", 4);
+  Make("b.tif", 3);
+  Make("c.tif", 1);
+  CountingServices counting;
+  counting.SetRecognizer(&Recognize);
+  ListRequest r = Request("TIF");
+  r.multi_image = true;
+  EntryList list;
+  ASSERT_EQ(BuildFolderList(counting, r, &list), 0);
+  EXPECT_EQ(list.size(), 8u);
+  EXPECT_EQ(counting.page_calls, 3);  // once per file, whatever its pages
+  EXPECT_GE(counting.largest_request, 4);
+}
+
+TEST_F(FolderListTest, AFullListKeepsTheFirstEntriesInListingOrder) {
+  // Twelve files over two folders and two extension entries.
+  for (int i = 0; i < 6; ++i) Make("one/p" + std::to_string(11 - i) + ".jpg");
+  for (int i = 0; i < 3; ++i) Make("one/q" + std::to_string(i) + ".png");
+  for (int i = 0; i < 3; ++i) Make("two/r" + std::to_string(i) + ".jpg");
+  ListRequest r = Request("JPG;PNG");
+  r.file_path = (root_ / "one").string() + ";" + (root_ / "two").string();
+
+  // The reference: the whole listing in its order, unsorted.
+  EntryList all;
+  ListReport all_report;
+  ASSERT_EQ(BuildFolderList(paths_, r, &all, &all_report), 0);
+  ASSERT_EQ(all.size(), 12u);
+  EXPECT_FALSE(all_report.truncated);
+  const std::vector<std::string> order = Names(all);
+
+  for (size_t cap : {1u, 5u, 7u, 11u}) {
+    EntryList list;
+    list.SetMaxEntries(cap);
+    ListReport report;
+    ASSERT_EQ(BuildFolderList(paths_, r, &list, &report), 0);
+    EXPECT_TRUE(report.truncated) << cap;
+    EXPECT_EQ(Names(list), std::vector<std::string>(order.begin(), order.begin() + cap)) << cap;
+  }
+  // Exactly as many pictures as the list holds: nothing is left out.
+  EntryList exact;
+  exact.SetMaxEntries(12);
+  ListReport exact_report;
+  ASSERT_EQ(BuildFolderList(paths_, r, &exact, &exact_report), 0);
+  EXPECT_FALSE(exact_report.truncated);
+  EXPECT_EQ(exact.size(), 12u);
+
+  // Sorted, the kept entries are the first ones of the listing, in order.
+  r.sort = kSortFileName;
+  EntryList sorted;
+  sorted.SetMaxEntries(7);
+  ListReport sorted_report;
+  ASSERT_EQ(BuildFolderList(paths_, r, &sorted, &sorted_report), 0);
+  EXPECT_TRUE(sorted_report.truncated);
+  EXPECT_TRUE(sorted_report.sorted);
+  std::vector<std::string> first(order.begin(), order.begin() + 7);
+  std::sort(first.begin(), first.end());
+  EXPECT_EQ(Names(sorted), first);
+}
+
+TEST_F(FolderListTest, AFullListStopsInsideAMultiImageFile) {
+  Make("a.tif", 2);
+  Make("b.tif", 5);
+  ListRequest r = Request("TIF", kSortFileName);
+  r.multi_image = true;
+  EntryList list;
+  list.SetMaxEntries(4);
+  ListReport report;
+  ASSERT_EQ(BuildFolderList(paths_, r, &list, &report), 0);
+  EXPECT_TRUE(report.truncated);
+  ASSERT_EQ(list.size(), 4u);
+  // Whichever file came first is whole; the other gives its first images.
+  std::vector<std::string> names = Names(list);
+  const bool a_first = names[0] == "a.tif" && names[1] == "a.tif#1";
+  if (a_first) {
+    EXPECT_EQ(names, (std::vector<std::string>{"a.tif", "a.tif#1", "b.tif", "b.tif#1"}));
+  } else {
+    EXPECT_EQ(names, (std::vector<std::string>{"b.tif", "b.tif#1", "b.tif#2", "b.tif#3"}));
+  }
+}
+
 }  // namespace
 }  // namespace file_list

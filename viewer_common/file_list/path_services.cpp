@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <cstdio>
@@ -33,6 +34,20 @@ std::string StripTrailingSlash(std::string dir) {
 }
 
 }  // namespace
+
+bool PathServices::FileTypePages(const std::string& path, int max, std::vector<FileTypeInfo>* pages) const {
+  pages->clear();
+  FileTypeInfo first;
+  if (!FileType(path, 0, &first)) return false;
+  pages->push_back(first);
+  const int count = std::min<int>(std::max<int>(first.image_count, 1), std::max(max, 1));
+  for (int k = 1; k < count; ++k) {
+    FileTypeInfo more;
+    if (!FileType(path, k, &more)) more = FileTypeInfo{0, 0};
+    pages->push_back(more);
+  }
+  return true;
+}
 
 void FormatDateText(int64_t seconds, char* out) {
   std::time_t t = static_cast<std::time_t>(seconds);

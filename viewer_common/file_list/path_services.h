@@ -50,6 +50,12 @@ class PathServices {
   virtual bool FileExt(const std::string& path, std::string* ext) const = 0;
   // Recognises picture `index` of the file from its content.
   virtual bool FileType(const std::string& path, int index, FileTypeInfo* info) const = 0;
+  // FileTypePages(): the types of pictures 0 .. max-1 of the file (those
+  // it has), as FileType() gives them, from one reading of the file:
+  // (*pages)[k] is picture k, format 0 for a picture FileType() refuses.
+  // False, with `pages` empty, when picture 0 is not recognised.  This
+  // fallback asks FileType() page by page.
+  virtual bool FileTypePages(const std::string& path, int max, std::vector<FileTypeInfo>* pages) const;
   // Date text of the kind into `out` (kDateTextSize bytes); false on failure.
   virtual bool DateText(const std::string& path, int kind, char* out) const = 0;
   // Size of a regular file, -1 when missing or not a regular file.

@@ -28,7 +28,20 @@ void EntryList::Release(MVHANDLE h) const {
   else imaging_dlls::FreeMemory(h);
 }
 
+bool EntryList::Append(ThumbnailEntry entry) {
+  if (full()) {
+    Release(entry.image);
+    return false;
+  }
+  entries_.push_back(std::move(entry));
+  return true;
+}
+
 size_t EntryList::Insert(size_t index, ThumbnailEntry entry) {
+  if (full()) {
+    Release(entry.image);
+    return kNotInserted;
+  }
   if (index > entries_.size()) index = entries_.size();
   entries_.insert(entries_.begin() + static_cast<std::ptrdiff_t>(index), std::move(entry));
   return index;

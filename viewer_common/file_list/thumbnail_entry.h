@@ -3,6 +3,8 @@
 // One entry of a viewer control's picture list, and the list that owns the
 // entries and their image handles.  The list grows by one entry per append
 // and shrinks on removal; removing or clearing frees the entry's image.
+// The controls number images in 16-bit values, so a list holds at most
+// kMaxEntries (32 767) entries: an append to a full list is refused.
 // Images are handles of the imaging library family's one handle table and
 // are freed through its bound MVFreeMemory unless the list is told otherwise.
 //
@@ -23,6 +25,9 @@
 namespace file_list {
 
 inline constexpr size_t kDateTextSize = 16;  // NUL included
+// The most entries a list holds: every 1-based image number and every
+// count then fits a signed 16-bit value.
+inline constexpr size_t kMaxEntries = 32767;
 
 struct ThumbnailEntry {
   MVHANDLE image = 0;            // packed DIB, 0 while not loaded
@@ -55,13 +60,24 @@ class EntryList {
   std::vector<ThumbnailEntry>& entries() { return entries_; }
   const std::vector<ThumbnailEntry>& entries() const { return entries_; }
 
-  void Append(ThumbnailEntry entry) { entries_.push_back(std::move(entry)); }
+  // max_entries(): kMaxEntries unless lowered with SetMaxEntries() (tests
+  // and tools reach the limit with small folders that way); full(): no
+  // entry can join.
+  size_t max_entries() const { return max_entries_; }
+  void SetMaxEntries(size_t n) { max_entries_ = n < 1 ? 1 : (n > kMaxEntries ? kMaxEntries : n); }
+  bool full() const { return entries_.size() >= max_entries_; }
+
+  // Append(): false when the list is full; the entry is then dropped and
+  // its image freed.
+  bool Append(ThumbnailEntry entry);
   // Insert(): puts the entry before index `index` (the end when `index` is
-  // the size or more) and returns where it went.
+  // the size or more) and returns where it went; kNotInserted (with the
+  // entry's image freed) when the list is full.
+  static constexpr size_t kNotInserted = static_cast<size_t>(-1);
   size_t Insert(size_t index, ThumbnailEntry entry);
   // Reserve() makes room for `n` entries in all, so a folder's entries are
   // appended without moving the list again and again.
-  void Reserve(size_t n) { entries_.reserve(n); }
+  void Reserve(size_t n) { entries_.reserve(n < max_entries_ ? n : max_entries_); }
   // Remove(): false for an index out of range.
   bool Remove(size_t index);
   // FreeImage(): frees the entry's image so that it is loaded again.
@@ -83,6 +99,7 @@ class EntryList {
  private:
   void Release(MVHANDLE h) const;
   FreeImageFn free_image_;
+  size_t max_entries_ = kMaxEntries;
   std::vector<ThumbnailEntry> entries_;
 };
 

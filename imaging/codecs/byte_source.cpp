@@ -1,0 +1,100 @@
+// Byte sources over files (pread on one descriptor) and buffers.
+#include "imaging/codecs/byte_source.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace imaging::codecs {
+
+const uint8_t* ByteSource::Head(size_t n, size_t* got) {
+  const size_t want = static_cast<size_t>(std::min<uint64_t>(n, size()));
+  if (head_.size() < want) {
+    head_.resize(want);
+    head_.resize(ReadAt(0, head_.data(), want));
+  }
+  *got = std::min(head_.size(), want);
+  return head_.data();
+}
+
+bool ByteSource::ReadRange(uint64_t offset, size_t n, std::vector<uint8_t>* out) {
+  if (offset > size() || n > size() - offset) return false;
+  out->resize(n);
+  return n == 0 || ReadAt(offset, out->data(), n) == n;
+}
+
+FileByteSource::~FileByteSource() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+Result FileByteSource::Open(const std::string& path) {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+  size_ = 0;
+  head_.clear();
+  // Non-blocking, so that a pipe or device given as a file name fails at
+  // the check below instead of waiting for a writer.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    return errno == ENOENT || errno == ENOTDIR ? Result(Status::kNotFound, "file not found: " + path)
+                                               : Result(Status::kCannotOpen, "cannot open: " + path);
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Result(Status::kCannotOpen, "not a regular file: " + path);
+  }
+  fd_ = fd;
+  size_ = static_cast<uint64_t>(st.st_size);
+  return Result::Ok();
+}
+
+size_t FileByteSource::ReadAt(uint64_t offset, void* out, size_t n) {
+  if (fd_ < 0 || offset >= size_ || n == 0) return 0;
+  n = static_cast<size_t>(std::min<uint64_t>(n, size_ - offset));
+  if (offset + n <= head_.size()) {  // already fetched with the head
+    std::memcpy(out, head_.data() + offset, n);
+    return n;
+  }
+  size_t done = 0;
+  auto* dst = static_cast<uint8_t*>(out);
+  while (done < n) {
+    const ssize_t k = ::pread(fd_, dst + done, n - done, static_cast<off_t>(offset + done));
+    if (k < 0 && errno == EINTR) continue;
+    if (k <= 0) break;
+    done += static_cast<size_t>(k);
+  }
+  bytes_read_ += done;
+  return done;
+}
+
+const uint8_t* FileByteSource::Head(size_t n, size_t* got) {
+  const size_t want = static_cast<size_t>(std::min<uint64_t>(n, size_));
+  if (head_.size() < want) {
+    // Only the part not fetched yet is read.
+    const size_t have = head_.size();
+    std::vector<uint8_t> more(want - have);
+    more.resize(ReadAt(have, more.data(), more.size()));
+    head_.insert(head_.end(), more.begin(), more.end());
+  }
+  *got = std::min(head_.size(), want);
+  return head_.data();
+}
+
+size_t MemoryByteSource::ReadAt(uint64_t offset, void* out, size_t n) {
+  if (offset >= size_ || n == 0) return 0;
+  n = static_cast<size_t>(std::min<uint64_t>(n, size_ - offset));
+  std::memcpy(out, data_ + offset, n);
+  return n;
+}
+
+const uint8_t* MemoryByteSource::Head(size_t n, size_t* got) {
+  *got = std::min(n, size_);
+  return data_;
+}
+
+}  // namespace imaging::codecs

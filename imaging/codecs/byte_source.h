@@ -1,0 +1,82 @@
+// File: imaging/codecs/byte_source.h
+//
+// Random access to a picture file's bytes without reading the whole file:
+// header readers ask for the ranges they need.  FileByteSource keeps the
+// file open and serves its first bytes from one read; MemoryByteSource
+// serves a buffer (tests, fuzzing).
+//
+//   imaging::codecs::FileByteSource src;
+//   if (!src.Open("/p/a.tif").ok()) ...
+//   uint8_t head[16];
+//   if (src.ReadAt(0, head, sizeof head) != sizeof head) ... short file ...
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "imaging/status.h"
+
+namespace imaging::codecs {
+
+class ByteSource {
+ public:
+  virtual ~ByteSource() = default;
+  // size(): the file's length in bytes.
+  virtual uint64_t size() const = 0;
+  // ReadAt(): copies up to `n` bytes from `offset` into `out`; returns the
+  // bytes copied (fewer at the end of the file, 0 past it or on a read
+  // error).
+  virtual size_t ReadAt(uint64_t offset, void* out, size_t n) = 0;
+
+  // Head(): the first min(size(), n) bytes, as a view valid until the next
+  // call on this source.
+  virtual const uint8_t* Head(size_t n, size_t* got);
+  // ReadRange(): bytes [offset, offset + n) into `out`; false when the file
+  // is shorter.
+  bool ReadRange(uint64_t offset, size_t n, std::vector<uint8_t>* out);
+
+ protected:
+  std::vector<uint8_t> head_;
+};
+
+class FileByteSource : public ByteSource {
+ public:
+  FileByteSource() = default;
+  ~FileByteSource() override;
+  FileByteSource(const FileByteSource&) = delete;
+  FileByteSource& operator=(const FileByteSource&) = delete;
+
+  // Open(): kNotFound, kCannotOpen (also for anything but a regular file).
+  Result Open(const std::string& path);
+  uint64_t size() const override { return size_; }
+  size_t ReadAt(uint64_t offset, void* out, size_t n) override;
+  const uint8_t* Head(size_t n, size_t* got) override;
+  // bytes_read(): bytes fetched from the file so far (each range once per
+  // request; the head is fetched once).
+  uint64_t bytes_read() const { return bytes_read_; }
+
+ private:
+  int fd_ = -1;
+  uint64_t size_ = 0;
+  uint64_t bytes_read_ = 0;
+};
+
+class MemoryByteSource : public ByteSource {
+ public:
+  MemoryByteSource(const uint8_t* data, size_t size) : data_(data), size_(size) {}
+  uint64_t size() const override { return size_; }
+  size_t ReadAt(uint64_t offset, void* out, size_t n) override;
+  const uint8_t* Head(size_t n, size_t* got) override;
+
+ private:
+  const uint8_t* data_;
+  size_t size_;
+};
+
+// The bytes a header reader looks at first; formats whose header lies
+// further in read more by seeking.
+inline constexpr size_t kHeadBytes = 4096;
+
+}  // namespace imaging::codecs
