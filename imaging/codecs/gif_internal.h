@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
 #include "imaging/codecs/codec.h"
 
 namespace imaging::codecs::internal {
@@ -18,6 +20,9 @@ namespace imaging::codecs::internal {
 // Reads the logical screen and counts the pictures; kBadFile for data that
 // is not GIF, kBroken for a truncated file, kBadValue for a missing index.
 Result GifReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info);
+// Pictures first .. first + max - 1 (those the file has) described from one
+// walk over the file, each as GifReadInfo() describes it.
+Result GifReadPages(const uint8_t* data, size_t size, int first, int max, std::vector<FileInfo>* pages);
 
 // Decodes picture `options.image_index` onto the logical screen (1, 4 or
 // 8 bpp by colour-table size), with transparency and comment.

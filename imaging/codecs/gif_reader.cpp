@@ -65,7 +65,10 @@ struct Screen {
 
 // Walks the file.  Stops at picture `target` when `stop` is set; otherwise
 // counts every picture.  `*found` is the target's record.
-Result Walk(const uint8_t* data, size_t size, int target, bool stop, Screen* screen, FrameRecord* found, int* count) {
+// With `every`, the records of pictures target .. target + every_max - 1
+// are kept there too, from the same walk.
+Result Walk(const uint8_t* data, size_t size, int target, bool stop, Screen* screen, FrameRecord* found, int* count,
+            std::vector<FrameRecord>* every = nullptr, int every_max = 0) {
   if (target < 0) return Result(Status::kBadValue, "negative picture index");
   if (size < 6 || (std::memcmp(data, "GIF87a", 6) != 0 && std::memcmp(data, "GIF89a", 6) != 0))
     return Result(Status::kBadFile, "not a GIF file");
@@ -127,6 +130,7 @@ Result Walk(const uint8_t* data, size_t size, int target, bool stop, Screen* scr
     f.data_complete = SkipSubBlocks(data, size, &pos, &f.data_bytes);
     f.transparent = transparent;
     f.comment = comment;
+    if (every != nullptr && *count >= target && static_cast<int>(every->size()) < every_max) every->push_back(f);
     if (*count == target) {
       *found = f;
       described = true;
@@ -318,13 +322,8 @@ Result DecodeFrame(const uint8_t* data, size_t size, const Screen& screen, const
   return Result::Ok();
 }
 
-}  // namespace
-
-Result GifReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
-  Screen screen;
-  FrameRecord f;
-  int count = 0;
-  if (Result r = Walk(data, size, index, false, &screen, &f, &count); !r.ok()) return r;
+// The facts of one picture of a walked file.
+FileInfo InfoOf(const Screen& screen, const FrameRecord& f, int count) {
   int bpp = 8;
   const std::vector<PaletteEntry> palette = FramePalette(f, &bpp);
   FileInfo local;
@@ -334,7 +333,28 @@ Result GifReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) 
   local.bpp = bpp;
   local.gray = GrayPalette(palette);
   local.image_count = count;
-  *info = local;
+  return local;
+}
+
+}  // namespace
+
+Result GifReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
+  Screen screen;
+  FrameRecord f;
+  int count = 0;
+  if (Result r = Walk(data, size, index, false, &screen, &f, &count); !r.ok()) return r;
+  *info = InfoOf(screen, f, count);
+  return Result::Ok();
+}
+
+Result GifReadPages(const uint8_t* data, size_t size, int first, int max, std::vector<FileInfo>* pages) {
+  pages->clear();
+  Screen screen;
+  FrameRecord f;
+  int count = 0;
+  std::vector<FrameRecord> frames;
+  if (Result r = Walk(data, size, first, false, &screen, &f, &count, &frames, max < 1 ? 1 : max); !r.ok()) return r;
+  for (const FrameRecord& frame : frames) pages->push_back(InfoOf(screen, frame, count));
   return Result::Ok();
 }
 

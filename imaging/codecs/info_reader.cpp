@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "imaging/codecs/codec.h"
+#include "imaging/codecs/gif_internal.h"
 #include "imaging/codecs/internal/format_codec.h"
 #include "imaging/codecs/internal/jpeg_header.h"
 #include "imaging/codecs/tiff_internal.h"
@@ -110,6 +111,7 @@ Result ReadPageInfos(ByteSource* source, int first, int max, std::vector<FileInf
   std::vector<uint8_t> bytes;
   bool has_exif = false;
   if (Result r = HeaderBytes(source, format, &bytes, &has_exif); !r.ok()) return r;
+  if (format == FileFormat::kGif) return internal::GifReadPages(bytes.data(), bytes.size(), first, max, pages);
   FileInfo info;
   Result r = bytes.empty() ? ReadFromPrefix(source, *codec, first, &info)
                            : codec->read_info(bytes.data(), bytes.size(), first, &info);
@@ -117,7 +119,8 @@ Result ReadPageInfos(ByteSource* source, int first, int max, std::vector<FileInf
   if (info.format == FileFormat::kUnknown) info.format = codec->format;
   info.has_exif = has_exif;
   pages->push_back(info);
-  // Further pictures come from the same bytes (only GIF files have them here).
+  // Further pictures, should a format of one picture report more, come
+  // from the same bytes.
   const int last = static_cast<int>(std::min<int64_t>(info.image_count, int64_t{first} + max));
   for (int page = first + 1; page < last && !bytes.empty(); ++page) {
     FileInfo more;
