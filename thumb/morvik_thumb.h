@@ -188,7 +188,9 @@ class CMorvikThumb : public hosting::Control {
   void PaintBackground(QPainter* p, const QRect& client);
   void PaintBorder(QPainter* p, const QRect& client);
   void DrawGrid(QPainter* p, const QRect& client, bool display);
-  void DrawCell(QPainter* p, size_t cell, bool display, QImage* cell_buffer);
+  struct CellCanvas;
+  void PutFace(CellCanvas* canvas, const Rect& face, bool selected);
+  void DrawCell(QPainter* p, size_t cell, bool display, CellCanvas* canvas);
   void PaintFace(QImage* buffer, const Rect& face, bool selected);
   void DrawCaption(QPainter* p, const Cell& cell, const std::u16string& label, bool selected, bool display);
 

@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QRegion>
 #include <QScrollBar>
+#include <cstring>
 
 #include "thumb/morvik_thumb.h"
 #include "viewer_common/imaging_dlls/imaging_dlls.h"
@@ -18,6 +19,13 @@
 namespace thumb {
 
 using hosting::Variant;
+
+// What the cells of one grid draw share: the buffer each cell is composed
+// in, and the faces painted once.
+struct CMorvikThumb::CellCanvas {
+  QImage buffer;
+  QImage faces[2];  // unselected, selected
+};
 
 namespace {
 
@@ -201,9 +209,11 @@ void CMorvikThumb::DrawGrid(QPainter* p, const QRect& client, bool display) {
   // The workers start on the pictures of the view, in the order the cells
   // are drawn, before the first cell waits for its own.
   if (display && LoadsOnPaint(PropI2(kReadMode))) WantForView(start);
-  // One cell buffer serves every cell, so its paint engine is made once.
-  QImage buffer(std::max(1, layout_.w), std::max(1, layout_.h), QImage::Format_RGB32);
-  for (size_t i = 0; i < layout_.cells.size(); ++i) DrawCell(p, i, display, &buffer);
+  // One cell buffer serves every cell, and the two faces (unselected and
+  // selected) are painted once for the whole grid, then copied into it.
+  CellCanvas canvas;
+  canvas.buffer = QImage(std::max(1, layout_.w), std::max(1, layout_.h), QImage::Format_RGB32);
+  for (size_t i = 0; i < layout_.cells.size(); ++i) DrawCell(p, i, display, &canvas);
   p->restore();
   last_drawn_start_ = start;
   if (Horizontal()) hbar_->setValue(start / LineLength());
@@ -246,19 +256,28 @@ void CMorvikThumb::PaintFace(QImage* buffer, const Rect& face, bool selected) {
   }
 }
 
-void CMorvikThumb::DrawCell(QPainter* p, size_t index, bool display, QImage* cell_buffer) {
+void CMorvikThumb::PutFace(CellCanvas* canvas, const Rect& face, bool selected) {
+  QImage& made = canvas->faces[selected ? 1 : 0];
+  if (made.isNull()) {
+    made = QImage(canvas->buffer.size(), canvas->buffer.format());
+    // The face (with its 3-D frame around it) covers the whole buffer; only
+    // a cell too small for a face shows the back colour.
+    if (face.width() <= 0 || face.height() <= 0) made.fill(Ole(PropColor(hosting::kDispIdBackColor)));
+    PaintFace(&made, face, selected);
+  }
+  std::memcpy(canvas->buffer.bits(), made.constBits(), static_cast<size_t>(made.sizeInBytes()));
+}
+
+void CMorvikThumb::DrawCell(QPainter* p, size_t index, bool display, CellCanvas* canvas) {
   const int cols = PropI2(kColCount), rows = PropI2(kRowCount);
   const int c = static_cast<int>(index) % cols, r = static_cast<int>(index) / cols;
   const int e = EntryAt(std::max(0, start_num_), c, r, cols, rows, Horizontal());
   const Cell cell = layout_.cells[index];
-  QImage& buffer = *cell_buffer;
+  QImage& buffer = canvas->buffer;
   const Rect face{cell.rect.left - cell.origin.left, cell.rect.top - cell.origin.top,
                   cell.rect.right - cell.origin.left, cell.rect.bottom - cell.origin.top};
-  // The face (with its 3-D frame around it) covers the whole buffer; only a
-  // cell too small for a face shows the back colour.
-  if (face.width() <= 0 || face.height() <= 0) buffer.fill(Ole(PropColor(hosting::kDispIdBackColor)));
   auto empty_face = [&](bool selected) {
-    PaintFace(&buffer, face, selected);
+    PutFace(canvas, face, selected);
     p->drawImage(cell.origin.left, cell.origin.top, buffer);
   };
   if (e >= static_cast<int>(list_.size())) return empty_face(false);
@@ -271,7 +290,7 @@ void CMorvikThumb::DrawCell(QPainter* p, size_t index, bool display, QImage* cel
   if (!room) {
     empty_face(selected);
   } else {
-    PaintFace(&buffer, face, selected);
+    PutFace(canvas, face, selected);
     imaging_dlls::LockedBlock dib(list_[e].image);
     if (dib && dib.size() >= sizeof(MVBITMAPINFOHEADER)) {
       const auto* bi = static_cast<const MVBITMAPINFOHEADER*>(dib.data());
