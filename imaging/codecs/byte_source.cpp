@@ -35,31 +35,57 @@ Result FileByteSource::Open(const std::string& path) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   size_ = 0;
+  size_known_ = false;
   head_.clear();
   // Non-blocking, so that a pipe or device given as a file name fails at
-  // the check below instead of waiting for a writer.
+  // its first read instead of waiting for a writer.
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     return errno == ENOENT || errno == ENOTDIR ? Result(Status::kNotFound, "file not found: " + path)
                                                : Result(Status::kCannotOpen, "cannot open: " + path);
   }
-  struct stat st {};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  // The head is read at once: every reader starts there, and a read that
+  // fails tells a folder, pipe or socket from a file without asking the
+  // file system for the file's status (a listing opens thousands of files).
+  head_.resize(kHeadBytes);
+  ssize_t got;
+  do {
+    got = ::pread(fd, head_.data(), head_.size(), 0);
+  } while (got < 0 && errno == EINTR);
+  if (got < 0) {
     ::close(fd);
+    head_.clear();
     return Result(Status::kCannotOpen, "not a regular file: " + path);
   }
+  head_.resize(static_cast<size_t>(got));
+  bytes_read_ += static_cast<uint64_t>(got);
   fd_ = fd;
-  size_ = static_cast<uint64_t>(st.st_size);
+  if (head_.size() < kHeadBytes) {  // the whole file is in the head
+    size_ = head_.size();
+    size_known_ = true;
+  }
   return Result::Ok();
 }
 
+uint64_t FileByteSource::size() const {
+  if (!size_known_ && fd_ >= 0) {
+    struct stat st {};
+    // A device or anything else without a length ends with its head.
+    size_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : head_.size();
+    size_ = std::max<uint64_t>(size_, head_.size());
+    size_known_ = true;
+  }
+  return size_;
+}
+
 size_t FileByteSource::ReadAt(uint64_t offset, void* out, size_t n) {
-  if (fd_ < 0 || offset >= size_ || n == 0) return 0;
-  n = static_cast<size_t>(std::min<uint64_t>(n, size_ - offset));
+  if (fd_ < 0 || n == 0) return 0;
   if (offset + n <= head_.size()) {  // already fetched with the head
     std::memcpy(out, head_.data() + offset, n);
     return n;
   }
+  if (offset >= size()) return 0;
+  n = static_cast<size_t>(std::min<uint64_t>(n, size() - offset));
   size_t done = 0;
   auto* dst = static_cast<uint8_t*>(out);
   while (done < n) {
@@ -73,7 +99,7 @@ size_t FileByteSource::ReadAt(uint64_t offset, void* out, size_t n) {
 }
 
 const uint8_t* FileByteSource::Head(size_t n, size_t* got) {
-  const size_t want = static_cast<size_t>(std::min<uint64_t>(n, size_));
+  const size_t want = n <= head_.size() ? n : static_cast<size_t>(std::min<uint64_t>(n, size()));
   if (head_.size() < want) {
     // Only the part not fetched yet is read.
     const size_t have = head_.size();

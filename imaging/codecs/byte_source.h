@@ -20,6 +20,10 @@
 
 namespace imaging::codecs {
 
+// The bytes a header reader looks at first; formats whose header lies
+// further in read more by seeking.
+inline constexpr size_t kHeadBytes = 4096;
+
 class ByteSource {
  public:
   virtual ~ByteSource() = default;
@@ -48,18 +52,26 @@ class FileByteSource : public ByteSource {
   FileByteSource(const FileByteSource&) = delete;
   FileByteSource& operator=(const FileByteSource&) = delete;
 
-  // Open(): kNotFound, kCannotOpen (also for anything but a regular file).
+  // Open(): opens the file and reads its first kHeadBytes.  kNotFound,
+  // kCannotOpen (also for a folder, pipe or anything else that cannot be
+  // read as a file).
   Result Open(const std::string& path);
-  uint64_t size() const override { return size_; }
+  // size(): known from the head for short files, else asked of the file
+  // system once, when first needed.
+  uint64_t size() const override;
   size_t ReadAt(uint64_t offset, void* out, size_t n) override;
   const uint8_t* Head(size_t n, size_t* got) override;
   // bytes_read(): bytes fetched from the file so far (each range once per
   // request; the head is fetched once).
   uint64_t bytes_read() const { return bytes_read_; }
+  // descriptor(): the open file, -1 when none (for asking about the file
+  // itself, e.g. its times, without a second lookup of its path).
+  int descriptor() const { return fd_; }
 
  private:
   int fd_ = -1;
-  uint64_t size_ = 0;
+  mutable uint64_t size_ = 0;
+  mutable bool size_known_ = false;
   uint64_t bytes_read_ = 0;
 };
 
@@ -74,9 +86,5 @@ class MemoryByteSource : public ByteSource {
   const uint8_t* data_;
   size_t size_;
 };
-
-// The bytes a header reader looks at first; formats whose header lies
-// further in read more by seeking.
-inline constexpr size_t kHeadBytes = 4096;
 
 }  // namespace imaging::codecs

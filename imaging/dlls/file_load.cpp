@@ -7,6 +7,9 @@
 
 #include "imaging/codecs/byte_source.h"
 #include "imaging/codecs/codec.h"
+#include <fcntl.h>
+
+#include "imaging/dlls/internal/file_date.h"
 #include "imaging/dlls/internal/guard.h"
 #include "imaging/dlls/internal/handles.h"
 #include "imaging/dlls/internal/vector_route.h"
@@ -88,11 +91,19 @@ MV7_API int32_t MVFileType(const char* file, int32_t index, MVFileInfo* info) {
 }
 
 MV7_API int32_t MVFileTypePages(const char* file, MVFileInfo* infos, int32_t capacity) {
+  return MVFileTypePagesDated(file, infos, capacity, -1, nullptr);
+}
+
+MV7_API int32_t MVFileTypePagesDated(const char* file, MVFileInfo* infos, int32_t capacity, int32_t date_kind,
+                                     char* date) {
   return Guarded<int32_t>(0, [&]() -> int32_t {
+    if (date != nullptr) date[0] = '\0';
     if (!PathFits(file) || infos == nullptr || capacity < 1) return 0;
     imaging::codecs::FileByteSource source;
     bool vector = false;
     if (!OpenPicture(file, &source, &vector)) return 0;
+    // The date of the file just opened, without looking its path up again.
+    if (date != nullptr && !FileDateText(source.descriptor(), "", AT_EMPTY_PATH, date_kind, date)) date[0] = '\0';
     if (int32_t known = 0; vector && VectorFileType(file, 0, infos, &known)) return known ? 1 : 0;
     std::vector<imaging::codecs::FileInfo> pages;
     if (!imaging::codecs::ReadPageInfos(&source, 0, capacity, &pages).ok() || pages.empty()) return 0;

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -289,6 +290,35 @@ TEST(MVFileType, OpensTheFileOnceAndReadsOnlyItsHeader) {
   ASSERT_EQ(MVFileTypePages(tif.c_str(), pages.data(), 4), 2);
   EXPECT_EQ(pages[0].width, 5);
   EXPECT_EQ(pages[1].width, 2);
+}
+
+TEST(MVFileTypePagesDated, GivesTheDateGetFileDateTimeExGivesFromTheSameOpening) {
+  TempFolder tmp;
+  const std::string tif = tmp.File("dated.tif");
+  WriteGreyTiffPages(tif, {{4, 3}, {7, 2}});
+  ASSERT_EQ(std::system(("touch -m -d '2003-04-05 06:07:08 UTC' " + tif).c_str()), 0);
+  std::vector<MVFileInfo> plain(4), dated(4);
+  ASSERT_EQ(MVFileTypePages(tif.c_str(), plain.data(), 4), 2);
+  for (int kind : {MV_DATE_CREATION, MV_DATE_LAST_WRITE, MV_DATE_LAST_ACCESS}) {
+    char date[MV_DATE_TEXT_SIZE] = "x", expected[MV_DATE_TEXT_SIZE] = {};
+    OpenCounter opens(tif);
+    ASSERT_EQ(MVFileTypePagesDated(tif.c_str(), dated.data(), 4, kind, date), 2) << kind;
+    EXPECT_EQ(opens.Take(), 1);
+    ASSERT_NE(GetFileDateTimeEx(tif.c_str(), kind, expected), 0);
+    EXPECT_STREQ(date, expected) << kind;
+    EXPECT_EQ(std::memcmp(plain.data(), dated.data(), 2 * sizeof(MVFileInfo)), 0);
+  }
+  char date[MV_DATE_TEXT_SIZE] = {};
+  ASSERT_EQ(MVFileTypePagesDated(tif.c_str(), dated.data(), 4, MV_DATE_LAST_WRITE, date), 2);
+  EXPECT_STREQ(date, "20030405060708");
+  // An unknown kind leaves the date empty; the pages are given all the same.
+  ASSERT_EQ(MVFileTypePagesDated(tif.c_str(), dated.data(), 4, 9, date), 2);
+  EXPECT_STREQ(date, "");
+  // A file that is no picture: 0, and the date left empty.
+  const std::string text = tmp.File("notes.tif");
+  { FILE* f = std::fopen(text.c_str(), "w"); std::fputs("not a picture", f); std::fclose(f); }
+  std::strcpy(date, "x");
+  EXPECT_EQ(MVFileTypePagesDated(text.c_str(), dated.data(), 4, MV_DATE_LAST_WRITE, date), 0);
 }
 
 }  // namespace

@@ -45,7 +45,7 @@
  *                  MVGlobalFree, MVGlobalCount, MVFreeMemory, MVGetImageType,
  *                  MVResize, SetImageSize, GetDibPalSize, MVBitmapFromDib,
  *                  MVDibFromBitmap, CreateBIPalette, MVGetBitmapSize;
- *   libmv7file:    MVFileType, MVFileTypePages, MVFileLoad, MVJpegExifInfo,
+ *   libmv7file:    MVFileType, MVFileTypePages(Dated), MVFileLoad, MVJpegExifInfo,
  *                  and the path entries (GetFileExt, GetPathFileExt, GetPathDir,
  *                  GetFullpathFilename, CutPagefromFilename,
  *                  GetPagefromFilename, IsSetDrive, SetTermYEN), the file
@@ -319,6 +319,12 @@ MV7_API int32_t MVFileType(const char* file, int32_t index, MVFileInfo* info);
  * 0 is not known (a missing or unknown file, a bad argument).  A later
  * picture that MVFileType would refuse is left all zero (format 0). */
 MV7_API int32_t MVFileTypePages(const char* file, MVFileInfo* infos, int32_t capacity);
+/* MVFileTypePagesDated() is MVFileTypePages() that also gives the file's
+ * date text of `date_kind` (MV_DATE_*) into `date` (MV_DATE_TEXT_SIZE
+ * bytes), as GetFileDateTimeEx(file, date_kind, date) gives it, taken from
+ * the same opening of the file; `date` is "" when it cannot be taken. */
+MV7_API int32_t MVFileTypePagesDated(const char* file, MVFileInfo* infos, int32_t capacity, int32_t date_kind,
+                                     char* date);
 
 /* MVFileLoad() decodes picture `index` into a new image handle.  A
  * max_width or max_height > 0 fits the picture inside that bound (aspect

@@ -50,6 +50,7 @@
   X(MV7_LIB_COM, TransparentMaskStretchBlt)            \
   X(MV7_LIB_FILE, MVFileType)                          \
   X(MV7_LIB_FILE, MVFileTypePages)                     \
+  X(MV7_LIB_FILE, MVFileTypePagesDated)                \
   X(MV7_LIB_FILE, MVFileLoad)                          \
   X(MV7_LIB_FILE, MVJpegExifInfo)                      \
   X(MV7_LIB_FILE, DataFileReadOpen)                    \

@@ -51,9 +51,11 @@ bool DllPathServices::FileType(const std::string& path, int index, FileTypeInfo*
   return true;
 }
 
-bool DllPathServices::FileTypePages(const std::string& path, int max, std::vector<FileTypeInfo>* pages) const {
+namespace {
+
+// MVFileTypePagesDated (date_kind < 0: MVFileTypePages) into `pages`.
+bool LibraryPages(const std::string& path, int max, int date_kind, std::vector<FileTypeInfo>* pages, char* date) {
   pages->clear();
-  if (!T().MVFileTypePages) return PathServices::FileTypePages(path, max, pages);
   max = std::clamp(max, 1, 32767);
   // One buffer per thread, grown to the largest request and reused: a
   // listing asks once per file.
@@ -63,13 +65,30 @@ bool DllPathServices::FileTypePages(const std::string& path, int max, std::vecto
     buffer.reset(new MVFileInfo[static_cast<size_t>(max)]);
     capacity = max;
   }
-  const int n = T().MVFileTypePages(path.c_str(), buffer.get(), max);
+  const int n = date_kind < 0 ? T().MVFileTypePages(path.c_str(), buffer.get(), max)
+                              : T().MVFileTypePagesDated(path.c_str(), buffer.get(), max, date_kind, date);
   if (n < 1) return false;
   pages->resize(static_cast<size_t>(std::min(n, max)));
   for (size_t k = 0; k < pages->size(); ++k) {
     (*pages)[k].format = buffer[k].format;
     (*pages)[k].image_count = buffer[k].image_count;
   }
+  return true;
+}
+
+}  // namespace
+
+bool DllPathServices::FileTypePages(const std::string& path, int max, std::vector<FileTypeInfo>* pages) const {
+  if (!T().MVFileTypePages) return PathServices::FileTypePages(path, max, pages);
+  return LibraryPages(path, max, -1, pages, nullptr);
+}
+
+bool DllPathServices::FileTypePagesDated(const std::string& path, int max, int date_kind,
+                                         std::vector<FileTypeInfo>* pages, char* date) const {
+  if (!T().MVFileTypePagesDated) return PathServices::FileTypePagesDated(path, max, date_kind, pages, date);
+  date[0] = '\0';
+  if (!LibraryPages(path, max, date_kind < 0 ? kDateLastWrite : date_kind, pages, date)) return false;
+  date[kDateTextSize - 1] = '\0';
   return true;
 }
 

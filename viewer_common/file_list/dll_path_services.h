@@ -21,6 +21,10 @@ class DllPathServices : public PathServices {
   bool FileType(const std::string& path, int index, FileTypeInfo* info) const override;
   // Through MVFileTypePages when the library has it: the file is read once.
   bool FileTypePages(const std::string& path, int max, std::vector<FileTypeInfo>* pages) const override;
+  // Through MVFileTypePagesDated when the library has it: the date comes
+  // from the same opening of the file.
+  bool FileTypePagesDated(const std::string& path, int max, int date_kind, std::vector<FileTypeInfo>* pages,
+                          char* date) const override;
   bool DateText(const std::string& path, int kind, char* out) const override;
   int64_t FileNameSize(const std::string& path) const override;
 };

@@ -177,12 +177,14 @@ int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, Entry
         // (and one past it, to tell that the listing goes on).
         const size_t room = list->max_entries() > list->size() ? list->max_entries() - list->size() : 0;
         const int want = req.multi_image ? static_cast<int>(std::min<size_t>(room + 1, kMaxEntries)) : 1;
-        if (!paths.FileTypePages(path, want, &pages) || pages.empty()) continue;
+        // The date, when the list takes it now, comes from the same reading.
+        char date[kDateTextSize] = {};
+        const bool recognised = take_dates ? paths.FileTypePagesDated(path, want, req.sort_date, &pages, date)
+                                           : paths.FileTypePages(path, want, &pages);
+        if (!recognised || pages.empty()) continue;
         int count = req.multi_image ? pages[0].image_count : 1;
         if (pages[0].format >= 16 && pages[0].format <= 18) count = 1;
         count = std::clamp(count, 1, static_cast<int>(kMaxEntries));
-        char date[kDateTextSize] = {};
-        bool have_date = false;
         for (int j = 0; j < count; ++j) {
           if (j > 0 && (static_cast<size_t>(j) >= pages.size() || pages[j].format == 0)) continue;
           if (before > 0 && !present.insert(EntryKey(folder, name, j)).second) continue;
@@ -191,10 +193,6 @@ int16_t BuildFolderList(const PathServices& paths, const ListRequest& req, Entry
             // 16 bits: the first ones, in listing order, are kept.
             report->truncated = true;
             break;
-          }
-          if (!have_date && take_dates) {
-            (void)paths.DateText(path, req.sort_date, date);
-            have_date = true;
           }
           ThumbnailEntry e;
           e.folder = folder;

@@ -49,6 +49,14 @@ bool PathServices::FileTypePages(const std::string& path, int max, std::vector<F
   return true;
 }
 
+bool PathServices::FileTypePagesDated(const std::string& path, int max, int date_kind,
+                                      std::vector<FileTypeInfo>* pages, char* date) const {
+  date[0] = '\0';
+  if (!FileTypePages(path, max, pages)) return false;
+  if (!DateText(path, date_kind, date)) date[0] = '\0';
+  return true;
+}
+
 void FormatDateText(int64_t seconds, char* out) {
   std::time_t t = static_cast<std::time_t>(seconds);
   std::tm tm{};

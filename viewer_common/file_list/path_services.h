@@ -56,6 +56,12 @@ class PathServices {
   // False, with `pages` empty, when picture 0 is not recognised.  This
   // fallback asks FileType() page by page.
   virtual bool FileTypePages(const std::string& path, int max, std::vector<FileTypeInfo>* pages) const;
+  // FileTypePagesDated(): FileTypePages() and, into `date` (kDateTextSize
+  // bytes), the file's date text of `date_kind` as DateText() gives it,
+  // from the same reading of the file; "" when the date cannot be taken.
+  // This fallback asks DateText() after FileTypePages().
+  virtual bool FileTypePagesDated(const std::string& path, int max, int date_kind, std::vector<FileTypeInfo>* pages,
+                                  char* date) const;
   // Date text of the kind into `out` (kDateTextSize bytes); false on failure.
   virtual bool DateText(const std::string& path, int kind, char* out) const = 0;
   // Size of a regular file, -1 when missing or not a regular file.
