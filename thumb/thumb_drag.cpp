@@ -9,6 +9,7 @@
 #include <QUrl>
 #include <cstring>
 
+#include "platform/file_url.h"
 #include "thumb/morvik_thumb.h"
 #include "viewer_common/file_list/folder_list.h"
 #include "viewer_common/imaging_dlls/imaging_dlls.h"
@@ -37,18 +38,7 @@ std::vector<CMorvikThumb::DropItem> ParseOwnEntries(const QByteArray& data) {
   return items;
 }
 
-// The local path a file URL names, or "" for any other URL.  A file URL
-// names a file of this machine when its host is empty or "localhost";
-// QUrl::toLocalFile() would turn any host, "localhost" included, into a
-// network path ("//localhost/...") that names nothing here.
-std::string LocalPathOf(const QUrl& url) {
-  if (!url.isLocalFile()) return {};
-  const QString host = url.host();
-  if (!host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0) return {};
-  const QString path = url.path(QUrl::FullyDecoded);
-  if (!path.startsWith(QLatin1Char('/'))) return {};
-  return path.toStdString();
-}
+std::string LocalPathOf(const QUrl& url) { return platform::LocalFilePath(url).toStdString(); }
 
 }  // namespace
 

@@ -14,6 +14,7 @@
 
 #include "imaging/control/draw_toolbar.h"
 #include "imaging/control/morvik.h"
+#include "platform/file_url.h"
 
 namespace imaging::control {
 namespace {
@@ -187,7 +188,7 @@ void Morvik::mouseReleaseEvent(QMouseEvent* event) {
 bool Morvik::AcceptsDrop(const QMimeData* mime) {
   if (!mime || !mime->hasUrls()) return false;
   for (const QUrl& url : mime->urls())
-    if (url.isLocalFile()) return true;
+    if (!platform::LocalFilePath(url).isEmpty()) return true;
   return false;
 }
 
@@ -203,7 +204,7 @@ void Morvik::dropEvent(QDropEvent* event) {
   if (!AcceptsDrop(event->mimeData())) return;
   event->acceptProposedAction();
   for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) emit FileDropped(url.toLocalFile());
+    if (const QString path = platform::LocalFilePath(url); !path.isEmpty()) emit FileDropped(path);
 }
 
 bool Morvik::viewportEvent(QEvent* event) {
