@@ -20,8 +20,12 @@
 // Entries outside the wrappers are reached through Entries(); check the
 // pointer first, or use Call<&Table::Entry>(failure, args...).
 //
-// The table is process-wide and not locked: the viewer controls use it from
-// their apartment thread only.
+// The table is process-wide and not locked: it is written only when the
+// family is bound (at load, or by BindFrom()/Unbind() in tests) and only
+// read afterwards, so the wrappers may be called from several threads at
+// once, as the thumbnail control's loading workers do.  Rebinding while a
+// worker runs is the caller's race.  Which entries of the family are safe
+// on several threads is listed in imaging/dlls/mv7.h.
 #pragma once
 
 #include <string>
