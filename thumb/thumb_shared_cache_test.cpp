@@ -219,6 +219,22 @@ TEST_F(ThumbSharedCacheTest, WarmThumbnailEqualsCold) {
   }
 }
 
+// A 3000 x 2000 photo loads bounded to 320 x 213; the entry and the
+// thumbnail are still shaped from the photo itself (256 x 171, 160 x 107),
+// the size the thumbnail has with the cache off.
+TEST_F(ThumbSharedCacheTest, EntryIsShapedFromTheOriginalNotTheBoundedLoad) {
+  ASSERT_TRUE(dir_.Picture("wide.jpg", 3000, 2000, Qt::red));
+  Rerun(160);
+  ASSERT_EQ(control_->Entries().size(), 1u);
+  EXPECT_EQ(ReadPng(EntryOf("wide.jpg", "large")).size(), QSize(256, 171));
+  EXPECT_EQ(HandleSize(control_->Entries()[0].image), QSize(160, 107));
+  Rerun(160);  // from the entry
+  EXPECT_EQ(HandleSize(control_->Entries()[0].image), QSize(160, 107));
+  ASSERT_EQ(Put(kUseSharedCache, Variant::Bool(false)), hosting::S_OK);
+  ASSERT_TRUE(Call(kGetFiles));
+  EXPECT_EQ(HandleSize(control_->Entries()[0].image), QSize(160, 107));
+}
+
 TEST_F(ThumbSharedCacheTest, FailuresAreRecordedAndKeepFailing) {
   ASSERT_TRUE(dir_.Picture("a.png", 64, 48, Qt::red));
   ASSERT_TRUE(dir_.BrokenPng("b.png"));

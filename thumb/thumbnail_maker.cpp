@@ -83,13 +83,28 @@ bool RasterSize(MVHANDLE h, int* w, int* hgt) {
   return *w > 0 && *hgt > 0;
 }
 
+// A raster picture of `width` x `height` brought to `size`; takes `raster`
+// and gives it back unscaled when there is no size to go to.
+MVHANDLE ResizeRaster(MVHANDLE raster, const MVImageType& type, int width, int height, viewer::Size size) {
+  if (size.width <= 0 || size.height <= 0) return raster;
+  if (size.width == width && size.height == height) return raster;
+  if (type.sizing == MV_SIZING_DIRECT) {
+    // SetImageSize takes the handle in every case.
+    return imaging_dlls::SetImageSize(raster, size.width, size.height);
+  }
+  MVHANDLE pair[2] = {raster, 0};
+  const MVHANDLE resized = imaging_dlls::Resize(pair, size.width, size.height);
+  if (resized == 0) return raster;  // without MVResize the picture stays unscaled
+  imaging_dlls::FreeMemory(raster);
+  return resized;
+}
+
 // The picture the shared cache keeps for a freshly loaded raster picture:
 // brought down to the folder's size, or the picture itself when it is the
 // whole original and no larger.  Takes `picture`; returns the handle to go
 // on with.  Nothing is stored from a picture smaller than the entry ought
 // to be (an embedded thumbnail, a small sub-image).
-MVHANDLE StoreLoaded(const shared_cache::Source& src, const MVFileInfo& info, int folder, MVHANDLE picture,
-                     uint32_t background) {
+MVHANDLE StoreLoaded(const shared_cache::Source& src, const MVFileInfo& info, int folder, MVHANDLE picture) {
   int w = 0, h = 0;
   if (!RasterSize(picture, &w, &h)) return picture;
   const int longer = std::max(w, h);
@@ -97,8 +112,18 @@ MVHANDLE StoreLoaded(const shared_cache::Source& src, const MVFileInfo& info, in
   if (longer < std::min(folder, original)) return picture;
   MVHANDLE cached = picture;
   if (longer > folder) {
-    cached = MakeThumbnail(picture, folder, background);
-    if (cached == 0) return 0;
+    // A bounded load is the original fitted to its bound and rounded; an
+    // entry made from it is shaped from the original's own size, so the
+    // rounding is not taken twice (3000 x 2000 gives 256 x 171, not 170).
+    viewer::Size size = viewer::ThumbnailSize(w, h, folder);
+    const viewer::Size loaded = viewer::ThumbnailSize(info.width, info.height, longer);
+    if (loaded.width == w && loaded.height == h) size = viewer::ThumbnailSize(info.width, info.height, folder);
+    MVImageType type{};
+    if (!imaging_dlls::GetImageType(picture, &type)) {
+      imaging_dlls::FreeMemory(picture);
+      return 0;
+    }
+    cached = ResizeRaster(picture, type, w, h, size);
   }
   QImage img;
   if (ImageFromDibHandle(cached, &img))
@@ -128,7 +153,7 @@ MVHANDLE BuildShared(const ThumbnailJob& job, const shared_cache::Source& src) {
   // An embedded EXIF thumbnail may not show the picture as it is now (an
   // edited photo keeps its camera's thumbnail): good enough for this grid,
   // never handed on to other programs.
-  if (!embedded) picture = StoreLoaded(src, info, folder, picture, job.background);
+  if (!embedded) picture = StoreLoaded(src, info, folder, picture);
   return MakeThumbnail(picture, job.image_size, job.background);
 }
 
@@ -167,18 +192,7 @@ MVHANDLE MakeThumbnail(MVHANDLE picture, int image_size, uint32_t background) {
       height = bi->biHeight < 0 ? -bi->biHeight : bi->biHeight;
     }
   }
-  const viewer::Size size = viewer::ThumbnailSize(width, height, image_size);
-  if (size.width <= 0 || size.height <= 0) return raster;  // no size to go to: kept as it is
-  if (size.width == width && size.height == height) return raster;
-  if (type.sizing == MV_SIZING_DIRECT) {
-    // SetImageSize takes the handle in every case.
-    return imaging_dlls::SetImageSize(raster, size.width, size.height);
-  }
-  MVHANDLE pair[2] = {raster, 0};
-  const MVHANDLE resized = imaging_dlls::Resize(pair, size.width, size.height);
-  if (resized == 0) return raster;  // without MVResize the picture stays unscaled
-  imaging_dlls::FreeMemory(raster);
-  return resized;
+  return ResizeRaster(raster, type, width, height, viewer::ThumbnailSize(width, height, image_size));
 }
 
 MVHANDLE BuildThumbnail(const ThumbnailJob& job) {
