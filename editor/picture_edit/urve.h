@@ -236,6 +236,10 @@ class uRvE : public QWidget {
   void NewPicture();
   void AskJpegQuality();
   void ShowImagingError();
+  // HeldPictureToScratch(): the scratch instance (mvImg2) takes a copy of
+  // the held picture.  False when it cannot; the copy is then released and
+  // mvImg's error code says why.
+  bool HeldPictureToScratch();
 
   // Hook for the range-registration dialog: receives the ranges, width and
   // height, may edit the ranges, returns whether the user confirmed.  Unset:

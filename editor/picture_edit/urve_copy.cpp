@@ -8,6 +8,14 @@
 
 namespace ruvel {
 
+bool uRvE::HeldPictureToScratch() {
+  MvInstance& mv = seam_->mvImg();
+  const imaging::MemHandle copy = mv.DuplicateImage(mv.ImageHandle());
+  if (copy != 0 && seam_->mvImg2().SetImageHandle(copy)) return true;
+  if (copy != 0) mv.ReleaseImage(copy);
+  return false;
+}
+
 bool uRvE::SaveCopy(const QString& file) {
   MvInstance& mv = seam_->mvImg();
   if (mv.ImageHandle() == 0 || file.isEmpty()) return false;
@@ -16,9 +24,7 @@ bool uRvE::SaveCopy(const QString& file) {
   // The copy is made in the scratch instance, so the held picture, the
   // imaging control's file name and its comment stay as they are.
   MvInstance& scratch = seam_->mvImg2();
-  const imaging::MemHandle copy = mv.DuplicateImage(mv.ImageHandle());
-  if (copy == 0 || !scratch.SetImageHandle(copy)) {
-    if (copy != 0) mv.ReleaseImage(copy);
+  if (!HeldPictureToScratch()) {
     ShowImagingError();
     return false;
   }

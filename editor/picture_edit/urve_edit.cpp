@@ -243,9 +243,7 @@ uRvE::Outcome uRvE::CloseGap(bool horizontal) {
   int16_t code = 0;
   if (last < extent - 1) {
     MvInstance& scratch = seam_->mvImg2();
-    const imaging::MemHandle copy = mv.DuplicateImage(mv.ImageHandle());
-    ok = copy != 0 && scratch.SetImageHandle(copy);
-    if (!ok && copy != 0) mv.ReleaseImage(copy);
+    ok = HeldPictureToScratch();
     code = ok ? 0 : mv.ErrorCode();
     if (ok) {
       scratch.SetRegionMode(1);

@@ -92,13 +92,10 @@ bool uRvE::TakeClipboardPicture(QImage* picture) {
 
 void uRvE::CopyPictureToClipboard() {
   if (!HasPicture()) return;
-  MvInstance& mv = seam_->mvImg();
   MvInstance& scratch = seam_->mvImg2();
   int32_t left = 0, right = 0, top = 0, bottom = 0;
   const bool range = GetRange(&left, &right, &top, &bottom);
-  const imaging::MemHandle copy = mv.DuplicateImage(mv.ImageHandle());
-  if (copy == 0 || !scratch.SetImageHandle(copy)) {
-    if (copy != 0) mv.ReleaseImage(copy);
+  if (!HeldPictureToScratch()) {
     ShowImagingError();
     return;
   }

@@ -177,9 +177,7 @@ bool uRvE::SaveCore(int16_t mode, QString& name, bool range_only, bool dialog) {
   if (range_only) {
     if (toolbarShown) SetToolbar(false);
     MvInstance& scratch = seam_->mvImg2();
-    const imaging::MemHandle copy = mv.DuplicateImage(mv.ImageHandle());
-    if (copy == 0 || !scratch.SetImageHandle(copy)) {
-      if (copy != 0) mv.ReleaseImage(copy);
+    if (!HeldPictureToScratch()) {
       ShowImagingError();
       return false;
     }
@@ -244,9 +242,7 @@ bool uRvE::SaveCore(int16_t mode, QString& name, bool range_only, bool dialog) {
   if (convert_to) {
     if (source == &mv) {
       MvInstance& scratch = seam_->mvImg2();
-      const imaging::MemHandle copy = mv.DuplicateImage(mv.ImageHandle());
-      if (copy == 0 || !scratch.SetImageHandle(copy)) {
-        if (copy != 0) mv.ReleaseImage(copy);
+      if (!HeldPictureToScratch()) {
         ShowImagingError();
         return false;
       }
@@ -296,9 +292,7 @@ void uRvE::CopyAsNew() {
   const bool range = GetRange(&left, &right, &top, &bottom);
   if (range || convert_to) {
     MvInstance& scratch = seam_->mvImg2();
-    const imaging::MemHandle copy = mv.DuplicateImage(mv.ImageHandle());
-    if (copy == 0 || !scratch.SetImageHandle(copy)) {
-      if (copy != 0) mv.ReleaseImage(copy);
+    if (!HeldPictureToScratch()) {
       ShowImagingError();
       return;
     }
