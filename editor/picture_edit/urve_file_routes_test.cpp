@@ -5,65 +5,32 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "editor/picture_edit/urve.h"
-#include "editor/shell/usr.h"
-#include "platform/file_dialog.h"
-#include "platform/prompt.h"
+#include "editor/picture_edit/testing/urve_file_test.h"
 
 namespace ruvel {
 namespace {
 
-QImage Pattern(int w, int h) {
-  QImage img(w, h, QImage::Format_RGB32);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgb(x * 20 % 256, y * 30 % 256, (x + y) * 7 % 256));
-  return img;
-}
+using testing::Pattern;
+using testing::ReadAll;
 
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-class FileRoutes : public ::testing::Test {
+class FileRoutes : public testing::UrveFileTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    root_ = dir_.path() + "/";
-    ResetUsr();
-    Usr().Started = true;
-    Usr().UserDataFolder = root_ + "user/";
-    ASSERT_TRUE(QDir().mkpath(root_ + "user/Temp"));
-    ASSERT_TRUE(QDir().mkpath(root_ + "work"));
-    ASSERT_TRUE(QDir().mkpath(root_ + "pics"));
-    pic_ = std::make_unique<uRvE>();
-    pic_->resize(400, 300);
-    pic_->cOn(nullptr, root_ + "work/");
-    pic_->SetPram(85, 0, QStringLiteral("ｽｹｰﾙ"), 0, QString());
+    UrveFileTest::SetUp();
+    if (HasFatalFailure()) return;
     QObject::connect(pic_.get(), &uRvE::eAskPcPh, [this](QString* folder) { *folder = root_ + "pics/"; });
     ASSERT_TRUE(Pattern(12, 10).save(root_ + "pics/a.png", "PNG"));
   }
   void TearDown() override {
     ::chmod(QFile::encodeName(root_ + "pics/a.png").constData(), 0644);
-    pic_.reset();
-    ResetUsr();
+    UrveFileTest::TearDown();
   }
-  QImage Held() { return pic_->Seam().mvImg().Picture().convertToFormat(QImage::Format_RGB32); }
   static QImage Read(const QString& path) { return QImage(path).convertToFormat(QImage::Format_RGB32); }
   void Act(const char* group, const char* job) { pic_->pcAct(QString::fromUtf8(group), QString::fromUtf8(job)); }
   bool Changed() { return pic_->GtMnState().changed; }
-
-  QTemporaryDir dir_;
-  QString root_;
-  std::unique_ptr<uRvE> pic_;
-  platform::ScriptedPrompt prompt_;
-  platform::ScopedPrompt use_prompt_{&prompt_};
-  platform::ScriptedFileDialog dialog_;
-  platform::ScopedFileDialog use_dialog_{&dialog_};
 };
 
 TEST_F(FileRoutes, OpenEditOverwriteSaveAsCopyNumberAndRevert) {

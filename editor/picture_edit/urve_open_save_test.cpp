@@ -4,7 +4,6 @@
 #include <QFileInfo>
 #include <QImage>
 #include <QInputDialog>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -12,46 +11,21 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
-#include "editor/picture_edit/urve.h"
-#include "editor/shell/usr.h"
-#include "platform/file_dialog.h"
-#include "platform/prompt.h"
+#include "editor/picture_edit/testing/urve_file_test.h"
 
 namespace ruvel {
 namespace {
 
 using ::testing::ElementsAre;
 using platform::PromptAnswer;
+using testing::Pattern;
+using testing::ReadAll;
 
-// A picture whose every pixel differs from its neighbours, so a lost edit,
-// a trim or a conversion shows.
-QImage Pattern(int w, int h, QImage::Format format = QImage::Format_RGB32) {
-  QImage img(w, h, format);
-  for (int y = 0; y < h; ++y)
-    for (int x = 0; x < w; ++x) img.setPixel(x, y, qRgba(x * 20 % 256, y * 30 % 256, (x + y) * 7 % 256, 255));
-  return img;
-}
-
-QByteArray ReadAll(const QString& path) {
-  QFile f(path);
-  return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-class OpenSave : public ::testing::Test {
+class OpenSave : public testing::UrveFileTest {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(dir_.isValid());
-    root_ = dir_.path() + "/";
-    ResetUsr();
-    Usr().Started = true;
-    Usr().UserDataFolder = root_ + "user/";
-    ASSERT_TRUE(QDir().mkpath(root_ + "user/Temp"));
-    ASSERT_TRUE(QDir().mkpath(root_ + "work"));
-    ASSERT_TRUE(QDir().mkpath(root_ + "pics"));
-    pic_ = std::make_unique<uRvE>();
-    pic_->resize(400, 300);
-    pic_->cOn(nullptr, root_ + "work/");
-    pic_->SetPram(85, 0, QStringLiteral("ｽｹｰﾙ"), 0, QString());
+    UrveFileTest::SetUp();
+    if (HasFatalFailure()) return;
     QObject::connect(pic_.get(), &uRvE::eStFile, [this](const QString& f) { files_ << f; });
     QObject::connect(pic_.get(), &uRvE::eEdtMode, [this](const QString& s) { states_ << s; });
     QObject::connect(pic_.get(), &uRvE::eChkFld, [this] { ++folder_checks_; });
@@ -63,8 +37,7 @@ class OpenSave : public ::testing::Test {
   void TearDown() override {
     // Put permissions back so the temporary folder can be removed.
     for (const QString& p : locked_) ::chmod(QFile::encodeName(p).constData(), 0755);
-    pic_.reset();
-    ResetUsr();
+    UrveFileTest::TearDown();
   }
 
   // Writes `img` with our own encoder through the scratch instance.
@@ -83,7 +56,6 @@ class OpenSave : public ::testing::Test {
     if (bits) *bits = scratch.BitCount();
     return scratch.Picture();
   }
-  QImage Held() { return pic_->Seam().mvImg().Picture().convertToFormat(QImage::Format_RGB32); }
   void Open(const QString& path) {
     QString file = path;
     pic_->pcOpen(0, file, false);
@@ -111,13 +83,6 @@ class OpenSave : public ::testing::Test {
     return QDir(folder).entryList({".osmund-save-*"}, QDir::Files | QDir::Hidden);
   }
 
-  QTemporaryDir dir_;
-  QString root_;
-  std::unique_ptr<uRvE> pic_;
-  platform::ScriptedPrompt prompt_;
-  platform::ScopedPrompt use_prompt_{&prompt_};
-  platform::ScriptedFileDialog dialog_;
-  platform::ScopedFileDialog use_dialog_{&dialog_};
   QStringList files_, states_, locked_;
   int folder_checks_ = 0;
   int folder_asks_ = 0;
