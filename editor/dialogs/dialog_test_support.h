@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QSlider>
+#include <QTabBar>
 #include <QTimer>
 #include <functional>
 #include <memory>
@@ -21,6 +22,7 @@
 #include "editor/dialogs/pp_pic.h"
 #include "editor/picture_edit/imaging_seam/imaging_seam.h"
 #include "imaging/control/morvik.h"
+#include "imaging/control/processor.h"
 
 namespace ruvel::testing {
 
@@ -52,6 +54,17 @@ struct EditorControl {
   }
   QImage Pixels() const { return mv->Object()->image().empty() ? QImage() : mv->Picture(); }
 };
+
+// Direct(): the control's own processor, for working a reference result
+// out without the dialog.
+inline imaging::control::Processor& Direct(EditorControl& c) { return c.mv->Object()->Processor(); }
+
+// TabIndex(): the index of the tab captioned `name` (UTF-8), or -1.
+inline int TabIndex(const QTabBar* tabs, const char* name) {
+  for (int i = 0; i < tabs->count(); ++i)
+    if (tabs->tabText(i) == QString::fromUtf8(name)) return i;
+  return -1;
+}
 
 // RunWhileShown(): `steps` runs once the dialog's modal loop is up; if the
 // dialog is still open afterwards it is closed (not updated).

@@ -12,12 +12,11 @@
 namespace ruvel {
 namespace {
 
+using testing::Direct;
 using testing::EditorControl;
 using testing::RunWhileShown;
 using testing::SamePixels;
 using testing::TestPicture;
-
-imaging::control::Processor& Direct(EditorControl& c) { return c.mv->Object()->Processor(); }
 
 TEST(spImgC, OpensOnThePicturesDepth) {
   EditorControl editor(TestPicture());

@@ -15,18 +15,12 @@ namespace {
 
 using imaging::control::Corners;
 using testing::AnswerImageMenu;
+using testing::Direct;
 using testing::EditorControl;
 using testing::RunWhileShown;
 using testing::SamePixels;
+using testing::TabIndex;
 using testing::TestPicture;
-
-imaging::control::Processor& Direct(EditorControl& c) { return c.mv->Object()->Processor(); }
-
-int TabOf(spImgH& d, const char* name) {
-  for (int i = 0; i < d.TabS()->count(); ++i)
-    if (d.TabS()->tabText(i) == QString::fromUtf8(name)) return i;
-  return -1;
-}
 
 // The curve worked out the slow way, straight from the rules.
 ToneCurvePoints SlowCurve(double e, double l) {
@@ -83,12 +77,12 @@ TEST(spImgH, TabsOpenWithTheirDefaults) {
     EXPECT_EQ(d.EffectName(), QStringLiteral("ﾉｲｽﾞの除去"));
     EXPECT_TRUE(d.chImg()->isChecked());
     EXPECT_DOUBLE_EQ(d.uSld(4)->ValS(), 50);
-    d.TabS()->setCurrentIndex(TabOf(d, "ｽﾌﾟﾗｲﾝ補正"));
+    d.TabS()->setCurrentIndex(TabIndex(d.TabS(), "ｽﾌﾟﾗｲﾝ補正"));
     d.opSpline(1)->click();
     EXPECT_EQ(d.chSpline(0)->text(), QStringLiteral("Y"));
     EXPECT_EQ(d.chSpline(2)->text(), QStringLiteral("Cb"));
     EXPECT_TRUE(d.chSpline(1)->isChecked());
-    d.TabS()->setCurrentIndex(TabOf(d, "彩度"));
+    d.TabS()->setCurrentIndex(TabIndex(d.TabS(), "彩度"));
     EXPECT_EQ(d.uSld(3)->caption()->text(), QStringLiteral("淡⇒"));
   });
   EXPECT_FALSE(d.Open(*editor.mv, 1, {}));
@@ -103,7 +97,7 @@ TEST(spImgH, LinkedColourSlidersRunOnePreview) {
   spImgH d;
   AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
   RunWhileShown(&d, [&] {
-    d.TabS()->setCurrentIndex(TabOf(d, "明度"));
+    d.TabS()->setCurrentIndex(TabIndex(d.TabS(), "明度"));
     d.ssRbn()->click();
     d.FlushPreview();
     const int before = d.PreviewCount();
@@ -149,7 +143,7 @@ TEST(spImgH, CorrectionsEqualTheDirectCalls) {
     spImgH d;
     AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
     RunWhileShown(&d, [&] {
-      d.TabS()->setCurrentIndex(TabOf(d, c.tab));
+      d.TabS()->setCurrentIndex(TabIndex(d.TabS(), c.tab));
       c.set(d);
       d.ssRbn()->click();
       d.FlushPreview();

@@ -17,18 +17,12 @@ namespace {
 
 using imaging::control::Corners;
 using testing::AnswerImageMenu;
+using testing::Direct;
 using testing::EditorControl;
 using testing::RunWhileShown;
 using testing::SamePixels;
+using testing::TabIndex;
 using testing::TestPicture;
-
-imaging::control::Processor& Direct(EditorControl& c) { return c.mv->Object()->Processor(); }
-
-int TabOf(spImgK& d, const char* name) {
-  for (int i = 0; i < d.TabS()->count(); ++i)
-    if (d.TabS()->tabText(i) == QString::fromUtf8(name)) return i;
-  return -1;
-}
 
 // Presses "Draw" (releasing it first when it is down) and runs the preview.
 void Draw(spImgK& d) {
@@ -50,14 +44,14 @@ TEST(spImgK, TabsAndDefaultsOfTheFirstEffect) {
     EXPECT_DOUBLE_EQ(d.uSld(0)->ValS(), 3);
     EXPECT_DOUBLE_EQ(d.uSld(1)->ValS(), 100);
     EXPECT_FALSE(d.ssRbn()->isChecked());
-    d.TabS()->setCurrentIndex(TabOf(d, "渦巻"));
+    d.TabS()->setCurrentIndex(TabIndex(d.TabS(), "渦巻"));
     EXPECT_TRUE(d.cbImg(0)->isHidden());
     EXPECT_DOUBLE_EQ(d.uSld(0)->ValS(), 360);
     EXPECT_DOUBLE_EQ(d.uSld(1)->ValS(), 1);
-    d.TabS()->setCurrentIndex(TabOf(d, "輪郭"));
+    d.TabS()->setCurrentIndex(TabIndex(d.TabS(), "輪郭"));
     EXPECT_FALSE(d.cbImg(2)->isHidden());
     EXPECT_EQ(d.cbImg(2)->itemText(2), QStringLiteral("Sobel"));
-    d.TabS()->setCurrentIndex(TabOf(d, "ﾚﾝｽﾞ"));
+    d.TabS()->setCurrentIndex(TabIndex(d.TabS(), "ﾚﾝｽﾞ"));
     EXPECT_TRUE(d.cbImg(2)->isHidden());
   });
   EXPECT_FALSE(d.Open(*editor.mv, 1, {}));
@@ -97,9 +91,9 @@ TEST(spImgK, StackedEffectsEqualTheOperationsInSequence) {
   spImgK d;
   AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
   RunWhileShown(&d, [&] {
-    d.TabS()->setCurrentIndex(TabOf(d, "ﾓｻﾞｲｸ"));
+    d.TabS()->setCurrentIndex(TabIndex(d.TabS(), "ﾓｻﾞｲｸ"));
     Draw(d);
-    d.TabS()->setCurrentIndex(TabOf(d, "ｴﾝﾎﾞｽ"));
+    d.TabS()->setCurrentIndex(TabIndex(d.TabS(), "ｴﾝﾎﾞｽ"));
     Draw(d);
     EXPECT_TRUE(SamePixels(d.mvImg().Picture(), reference.Pixels()));
     // Undo takes back the emboss only.
@@ -124,7 +118,7 @@ TEST(spImgK, RegionOutsideAndWholePicture) {
     spImgK d;
     AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
     RunWhileShown(&d, [&] {
-      d.TabS()->setCurrentIndex(TabOf(d, "色反転"));
+      d.TabS()->setCurrentIndex(TabIndex(d.TabS(), "色反転"));
       EXPECT_FALSE(d.chRGB(0)->isChecked());
       d.chRGB(0)->setChecked(true);
       d.chRGB(2)->setChecked(true);
@@ -144,7 +138,7 @@ TEST(spImgK, RegionOutsideAndWholePicture) {
     spImgK d;
     AnswerImageMenu answer(QStringLiteral("画像を更新して閉じる"));
     RunWhileShown(&d, [&] {
-      d.TabS()->setCurrentIndex(TabOf(d, "波"));
+      d.TabS()->setCurrentIndex(TabIndex(d.TabS(), "波"));
       d.cbImg(0)->setCurrentIndex(1);
       d.opRect(1)->click();
       Draw(d);

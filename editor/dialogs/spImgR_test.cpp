@@ -15,12 +15,11 @@ namespace ruvel {
 namespace {
 
 using testing::AnswerImageMenu;
+using testing::Direct;
 using testing::EditorControl;
 using testing::RunWhileShown;
 using testing::SamePixels;
 using testing::TestPicture;
-
-imaging::control::Processor& Direct(EditorControl& c) { return c.mv->Object()->Processor(); }
 
 TEST(spImgRAngle, BaseLineAngles) {
   // A line rising 45 degrees to the right.
