@@ -31,11 +31,6 @@ class ThumbDragTest : public ThumbTest {
     control_->grab();  // lay out
     events_.clear();
   }
-  QPoint CentreOf(int image) {  // 1-based
-    const Cell* c = control_->CellOfEntry(image - 1);
-    EXPECT_NE(c, nullptr) << image;
-    return c ? QPoint((c->rect.left + c->rect.right) / 2, (c->rect.top + c->rect.bottom) / 2) : QPoint();
-  }
   void Drop(QMimeData* data, QPoint at) {
     QDropEvent drop(QPointF(at), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
     static_cast<QObject*>(control_)->event(&drop);

@@ -34,11 +34,6 @@ class ThumbInputTest : public ThumbTest {
     control_->grab();  // lay out
     events_.clear();
   }
-  QPoint CentreOf(int image) {  // 1-based
-    const Cell* c = control_->CellOfEntry(image - 1);
-    EXPECT_NE(c, nullptr) << image;
-    return c ? QPoint((c->rect.left + c->rect.right) / 2, (c->rect.top + c->rect.bottom) / 2) : QPoint();
-  }
   void Mouse(QEvent::Type type, QPoint at, Qt::KeyboardModifiers mods = Qt::NoModifier) {
     const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton;
     QMouseEvent e(type, QPointF(at), control_->mapToGlobal(QPointF(at)), Qt::LeftButton, held, mods);

@@ -115,6 +115,12 @@ std::vector<Event> ThumbTest::EventsOf(hosting::DispId id) const {
   return out;
 }
 
+QPoint ThumbTest::CentreOf(int image) {
+  const Cell* c = control_->CellOfEntry(image - 1);
+  EXPECT_NE(c, nullptr) << image;
+  return c ? QPoint((c->rect.left + c->rect.right) / 2, (c->rect.top + c->rect.bottom) / 2) : QPoint();
+}
+
 std::vector<std::string> ThumbTest::Names() const {
   std::vector<std::string> names;
   for (const file_list::ThumbnailEntry& e : control_->Entries().entries()) names.push_back(e.file_name);

@@ -10,6 +10,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <QPoint>
 #include <string>
 #include <vector>
 
@@ -56,6 +57,9 @@ class ThumbTest : public ::testing::Test {
   int16_t Status() { return Get(kErrorStatus).AsI2(); }
   std::vector<Event> EventsOf(hosting::DispId id) const;
   std::vector<std::string> Names() const;
+  // The centre of the cell showing `image` (1-based), in the control's
+  // coordinates; a failure when no cell shows it.
+  QPoint CentreOf(int image);
 
   hosting::ComPtr<hosting::IDispatch> disp_;
   CMorvikThumb* control_ = nullptr;
