@@ -14,6 +14,8 @@
 #include <cstring>
 #include <vector>
 
+#include "thumb/cache_png.h"
+
 namespace thumb::shared_cache {
 namespace {
 
@@ -21,9 +23,6 @@ constexpr int kFolderSizes[] = {128, 256, 512, 1024};
 // A 1024 x 1024 RGBA picture that does not compress at all stays below
 // this; larger files are not read at all.
 constexpr qint64 kMaxEntryBytes = 6 << 20;
-// Text chunks of an entry hold a few short keys; more than this (which
-// the PNG reader would inflate) marks a file that is not an entry.
-constexpr uint32_t kMaxTextBytes = 64 << 10;
 
 const char kUriKey[] = "Thumb::URI";
 const char kMTimeKey[] = "Thumb::MTime";
@@ -51,47 +50,20 @@ std::string CleanAbsolute(const std::string& path) {
   return out.empty() ? "/" : out;
 }
 
-uint32_t Be32(const char* p) {
-  const auto* u = reinterpret_cast<const uint8_t*>(p);
-  return uint32_t{u[0]} << 24 | uint32_t{u[1]} << 16 | uint32_t{u[2]} << 8 | u[3];
+bool WithinLargestFolder(int64_t width, int64_t height) {
+  return width >= 1 && height >= 1 && width <= kLargestFolderSize && height <= kLargestFolderSize;
 }
 
-// The PNG's chunk structure, walked before any decoder sees it: the
-// signature, every chunk's length within the bytes left, a bounded amount
-// of text, and IEND.  The decoder then never sizes a buffer by a length
-// the file cannot back.
-bool ChunksSound(const QByteArray& png) {
-  static const char kSignature[] = "\x89PNG\r\n\x1a\n";
-  const qsizetype n = png.size();
-  if (n < 8 || std::memcmp(png.constData(), kSignature, 8) != 0) return false;
-  qsizetype pos = 8;
-  uint64_t text = 0;
-  while (n - pos >= 12) {
-    const uint32_t len = Be32(png.constData() + pos);
-    const char* type = png.constData() + pos + 4;
-    if (len > static_cast<uint64_t>(n - pos - 12)) return false;
-    const bool is_text =
-        std::memcmp(type, "tEXt", 4) == 0 || std::memcmp(type, "zTXt", 4) == 0 || std::memcmp(type, "iTXt", 4) == 0;
-    if (is_text) {
-      text += len;
-      if (text > kMaxTextBytes) return false;
-    }
-    if (std::memcmp(type, "IEND", 4) == 0) return true;
-    pos += 12 + static_cast<qsizetype>(len);
-  }
-  return false;
-}
-
-// A reader of a structurally sound PNG of at most 1024 x 1024, or false.
-bool OpenPng(const QByteArray& png, QBuffer* buffer, QImageReader* reader, QSize* size) {
-  if (!ChunksSound(png)) return false;
+// A reader of a structurally sound PNG (walked into `chunks`) of at most
+// 1024 x 1024, or false.
+bool OpenPng(const QByteArray& png, cache_png::Chunks* chunks, QBuffer* buffer, QImageReader* reader, QSize* size) {
+  if (!cache_png::WalkChunks(png, chunks) || !WithinLargestFolder(chunks->width, chunks->height)) return false;
   buffer->setData(png);
   if (!buffer->open(QIODevice::ReadOnly)) return false;
   reader->setDevice(buffer);
   reader->setFormat("png");
   *size = reader->size();
-  return size->isValid() && size->width() >= 1 && size->height() >= 1 && size->width() <= kLargestFolderSize &&
-         size->height() <= kLargestFolderSize;
+  return size->isValid() && WithinLargestFolder(size->width(), size->height());
 }
 
 // `path` is `folder` or lies below it.
@@ -115,13 +87,36 @@ bool TimeMatches(const QString& text, const Source& src) {
   return StrictInteger(text, &v) && v == src.mtime;
 }
 
+// An entry's keys, from the decoded image or straight from its text chunks.
+struct Keys {
+  QString uri, mtime, size, width, height;
+
+  static Keys Of(const QImage& img) {
+    return {img.text(kUriKey), img.text(kMTimeKey), img.text(kSizeKey), img.text(kWidthKey), img.text(kHeightKey)};
+  }
+  static Keys Of(const cache_png::Chunks& chunks) {
+    auto text = [&](const char* key) {
+      const std::string* v = cache_png::TextValue(chunks, key);
+      return v ? QString::fromLatin1(v->data(), static_cast<qsizetype>(v->size())) : QString();
+    };
+    return {text(kUriKey), text(kMTimeKey), text(kSizeKey), text(kWidthKey), text(kHeightKey)};
+  }
+};
+
 // The keys every entry (and failure) must carry.
-bool KeysMatch(const QImage& img, const Source& src) {
-  if (img.text(kUriKey).toUtf8() != QByteArray::fromStdString(src.uri)) return false;
-  if (!TimeMatches(img.text(kMTimeKey), src)) return false;
-  const QString size = img.text(kSizeKey);
+bool KeysMatch(const Keys& keys, const Source& src) {
+  if (keys.uri.toUtf8() != QByteArray::fromStdString(src.uri)) return false;
+  if (!TimeMatches(keys.mtime, src)) return false;
   int64_t v = 0;
-  return size.isEmpty() || (StrictInteger(size, &v) && v == src.size);
+  return keys.size.isEmpty() || (StrictInteger(keys.size, &v) && v == src.size);
+}
+
+// A valid entry's picture against the side asked for: only a picture kept
+// at its own size may be smaller than that.
+bool LargeEnough(const QImage& img, const Keys& keys, int min_side) {
+  if (std::max(img.width(), img.height()) >= min_side) return true;
+  int64_t w = 0, h = 0;
+  return StrictInteger(keys.width, &w) && StrictInteger(keys.height, &h) && w == img.width() && h == img.height();
 }
 
 bool ReadSmallFile(const std::string& path, QByteArray* out) {
@@ -178,20 +173,16 @@ bool WriteEntryFile(const std::string& folder, const std::string& name, const QB
   return true;
 }
 
-QByteArray EncodePng(QImage img, const Source& src) {
-  img.setText(kUriKey, QString::fromStdString(src.uri));
-  img.setText(kMTimeKey, QString::number(src.mtime));
-  img.setText(kSizeKey, QString::number(src.size));
-  img.setText("Software", QStringLiteral("Morvik7Thumb"));
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  if (!buffer.open(QIODevice::WriteOnly)) return {};
-  QImageWriter writer(&buffer, "png");
-  // The fastest deflate level: a third slower files are written four times
-  // faster than at the default, which matters on the first run over a folder.
-  writer.setQuality(80);
-  if (!writer.write(img)) return {};
-  return bytes;
+// The keys of `src` (and the original's size when known) as text chunks.
+using TextKeys = std::vector<std::pair<std::string, std::string>>;
+TextKeys EntryKeys(const Source& src, int original_width = 0, int original_height = 0) {
+  TextKeys keys = {{kUriKey, src.uri}, {kMTimeKey, std::to_string(src.mtime)}, {kSizeKey, std::to_string(src.size)}};
+  if (original_width > 0 && original_height > 0) {
+    keys.emplace_back(kWidthKey, std::to_string(original_width));
+    keys.emplace_back(kHeightKey, std::to_string(original_height));
+  }
+  keys.emplace_back("Software", "Morvik7Thumb");
+  return keys;
 }
 
 std::string FailurePath(const Source& src) {
@@ -304,35 +295,48 @@ bool StatSource(const std::string& path, Source* out) {
 }
 
 EntryVerdict ReadEntry(const QByteArray& png, const Source& src, int min_side, QImage* out) {
+  cache_png::Chunks chunks;
+  if (!cache_png::WalkChunks(png, &chunks) || !WithinLargestFolder(chunks.width, chunks.height))
+    return EntryVerdict::kMalformed;
+  // The usual entry: keys in plain text chunks, settled before any pixel
+  // is decoded, and pixels of the shape read in one pass.
+  if (!chunks.has_other_text) {
+    const Keys keys = Keys::Of(chunks);
+    if (!KeysMatch(keys, src)) return EntryVerdict::kStale;
+    QImage img;
+    if (cache_png::DecodeSimple(png, chunks, &img)) {
+      if (!LargeEnough(img, keys, min_side)) return EntryVerdict::kStale;
+      *out = std::move(img);
+      return EntryVerdict::kValid;
+    }
+  }
+  // Everything else goes through the general PNG reader.
   QBuffer buffer;
   QImageReader reader;
   QSize size;
-  if (!OpenPng(png, &buffer, &reader, &size)) return EntryVerdict::kMalformed;
+  if (!OpenPng(png, &chunks, &buffer, &reader, &size)) return EntryVerdict::kMalformed;
   // Keys written ahead of the pixels settle a stale entry without decoding.
   if (const QString early = reader.text(kMTimeKey); !early.isEmpty() && !TimeMatches(early, src))
     return EntryVerdict::kStale;
   QImage img;
   if (!reader.read(&img) || img.isNull() || img.size() != size) return EntryVerdict::kMalformed;
-  if (!KeysMatch(img, src)) return EntryVerdict::kStale;
-  if (std::max(img.width(), img.height()) < min_side) {
-    // Only a picture kept at its own size may be smaller than asked.
-    int64_t w = 0, h = 0;
-    if (!StrictInteger(img.text(kWidthKey), &w) || !StrictInteger(img.text(kHeightKey), &h) || w != img.width() ||
-        h != img.height())
-      return EntryVerdict::kStale;
-  }
+  const Keys keys = Keys::Of(img);
+  if (!KeysMatch(keys, src) || !LargeEnough(img, keys, min_side)) return EntryVerdict::kStale;
   *out = std::move(img);
   return EntryVerdict::kValid;
 }
 
 QByteArray EncodeEntry(const QImage& picture, const Source& src, int original_width, int original_height) {
   if (picture.isNull()) return {};
-  QImage img = picture.convertToFormat(QImage::Format_ARGB32);
-  if (original_width > 0 && original_height > 0) {
-    img.setText(kWidthKey, QString::number(original_width));
-    img.setText(kHeightKey, QString::number(original_height));
+  // Other text the picture carries goes along (Latin-1, as tEXt holds).
+  TextKeys keys;
+  for (const QString& key : picture.textKeys()) {
+    const QByteArray k = key.toLatin1(), v = picture.text(key).toLatin1();
+    keys.emplace_back(std::string(k.constData(), static_cast<size_t>(k.size())),
+                      std::string(v.constData(), static_cast<size_t>(v.size())));
   }
-  return EncodePng(std::move(img), src);
+  for (auto& kv : EntryKeys(src, original_width, original_height)) keys.push_back(std::move(kv));
+  return cache_png::EncodeRgba(picture, keys);
 }
 
 bool Lookup(const Source& src, int min_side, QImage* out) {
@@ -361,18 +365,19 @@ bool RecordFailure(const Source& src) {
   if (src.root.empty()) return false;
   QImage mark(1, 1, QImage::Format_ARGB32);
   mark.fill(Qt::transparent);
-  return WriteEntryFile(src.root + "/fail/" + kFailFolder, EntryName(src.uri), EncodePng(std::move(mark), src));
+  return WriteEntryFile(src.root + "/fail/" + kFailFolder, EntryName(src.uri), cache_png::EncodeRgba(mark, EntryKeys(src)));
 }
 
 bool HasFailure(const Source& src) {
   QByteArray bytes;
   if (src.root.empty() || !ReadSmallFile(FailurePath(src), &bytes)) return false;
+  cache_png::Chunks chunks;
   QBuffer buffer;
   QImageReader reader;
   QSize size;
-  if (!OpenPng(bytes, &buffer, &reader, &size)) return false;
+  if (!OpenPng(bytes, &chunks, &buffer, &reader, &size)) return false;
   QImage img;
-  return reader.read(&img) && KeysMatch(img, src);
+  return reader.read(&img) && KeysMatch(Keys::Of(img), src);
 }
 
 }  // namespace thumb::shared_cache

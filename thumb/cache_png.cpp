@@ -1,0 +1,286 @@
+#include "thumb/cache_png.h"
+
+#include <libdeflate.h>
+#include <png.h>
+
+#include <climits>
+#include <csetjmp>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace thumb::cache_png {
+namespace {
+
+uint32_t Be32(const uint8_t* p) { return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3]; }
+
+bool TypeIs(const uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
+
+// One tEXt chunk: a key of 1-79 bytes, a NUL, the value.  False when the
+// chunk is not of that shape (a general reader drops it then).
+bool ReadText(const uint8_t* data, size_t len, std::pair<std::string, std::string>* out) {
+  const auto* nul = static_cast<const uint8_t*>(std::memchr(data, 0, len));
+  if (nul == nullptr || nul == data || nul - data > 79) return false;
+  out->first.assign(reinterpret_cast<const char*>(data), static_cast<size_t>(nul - data));
+  out->second.assign(reinterpret_cast<const char*>(nul + 1), len - static_cast<size_t>(nul - data) - 1);
+  return true;
+}
+
+// ---- unfiltering -----------------------------------------------------------
+
+inline uint8_t Paeth(int a, int b, int c) {
+  const int p = a + b - c;
+  const int pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+  if (pa <= pb && pa <= pc) return static_cast<uint8_t>(a);
+  return static_cast<uint8_t>(pb <= pc ? b : c);
+}
+
+// Sub: each sample plus the one a pixel to its left.
+void UnfilterSub(uint8_t* row, size_t n, int bpp) {
+#if defined(__SSE2__)
+  if (bpp == 4 && n >= 8) {
+    // One pixel at a time in a register: the chain is a single byte-wise add.
+    __m128i left = _mm_cvtsi32_si128(0);
+    for (size_t i = 0; i + 4 <= n; i += 4) {
+      int32_t v;
+      std::memcpy(&v, row + i, 4);
+      left = _mm_add_epi8(left, _mm_cvtsi32_si128(v));
+      v = _mm_cvtsi128_si32(left);
+      std::memcpy(row + i, &v, 4);
+    }
+    return;
+  }
+#endif
+  for (size_t i = static_cast<size_t>(bpp); i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + row[i - bpp]);
+}
+
+bool Unfilter(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n, int bpp) {
+  switch (filter) {
+    case 0: return true;
+    case 1: UnfilterSub(row, n, bpp); return true;
+    case 2:
+      for (size_t i = 0; i < n; ++i) row[i] = static_cast<uint8_t>(row[i] + prev[i]);
+      return true;
+    case 3:
+      for (size_t i = 0; i < n; ++i) {
+        const int left = i >= static_cast<size_t>(bpp) ? row[i - bpp] : 0;
+        row[i] = static_cast<uint8_t>(row[i] + ((left + prev[i]) >> 1));
+      }
+      return true;
+    case 4:
+      for (size_t i = 0; i < static_cast<size_t>(bpp) && i < n; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + prev[i]);  // no left pixel: Paeth picks the one above
+      for (size_t i = static_cast<size_t>(bpp); i < n; ++i)
+        row[i] = static_cast<uint8_t>(row[i] + Paeth(row[i - bpp], prev[i], prev[i - bpp]));
+      return true;
+    default: return false;  // not a filter PNG knows
+  }
+}
+
+struct DecompressorFree {
+  void operator()(libdeflate_decompressor* d) const { libdeflate_free_decompressor(d); }
+};
+
+// One decompressor a thread, kept: making one costs more than inflating a
+// small thumbnail.
+libdeflate_decompressor* ThreadDecompressor() {
+  thread_local std::unique_ptr<libdeflate_decompressor, DecompressorFree> d(libdeflate_alloc_decompressor());
+  return d.get();
+}
+
+// ---- writing ---------------------------------------------------------------
+
+void WriteBytes(png_structp png, png_bytep data, size_t n) {
+  static_cast<QByteArray*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data),
+                                                        static_cast<qsizetype>(n));
+}
+void Flush(png_structp) {}
+[[noreturn]] void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+void Ignore(png_structp, png_const_charp) {}
+
+// libpng's write state, freed on every way out.
+struct Writer {
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  ~Writer() { png_destroy_write_struct(&png, &info); }
+};
+
+// The libpng side of EncodeRgba(), kept apart: everything it uses is made
+// by the caller, so a longjmp out of libpng leaves nothing half built.
+bool WritePng(const QImage& src, png_text* text, int text_count, bool alpha, int filters, int level, uint8_t* row,
+              QByteArray* bytes) {
+  Writer wr;
+  wr.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Ignore);
+  if (wr.png == nullptr) return false;
+  wr.info = png_create_info_struct(wr.png);
+  if (wr.info == nullptr) return false;
+  if (setjmp(png_jmpbuf(wr.png))) return false;
+  const int w = src.width(), h = src.height();
+  png_set_write_fn(wr.png, bytes, WriteBytes, Flush);
+  png_set_IHDR(wr.png, wr.info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8,
+               alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_set_filter(wr.png, PNG_FILTER_TYPE_BASE, filters);
+  png_set_compression_level(wr.png, level);
+  if (text_count > 0) png_set_text(wr.png, wr.info, text, text_count);
+  if (src.dotsPerMeterX() > 0 && src.dotsPerMeterY() > 0)
+    png_set_pHYs(wr.png, wr.info, static_cast<png_uint_32>(src.dotsPerMeterX()),
+                 static_cast<png_uint_32>(src.dotsPerMeterY()), PNG_RESOLUTION_METER);
+  png_write_info(wr.png, wr.info);
+  for (int y = 0; y < h; ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+    uint8_t* o = row;
+    for (int x = 0; x < w; ++x) {
+      *o++ = static_cast<uint8_t>(qRed(line[x]));
+      *o++ = static_cast<uint8_t>(qGreen(line[x]));
+      *o++ = static_cast<uint8_t>(qBlue(line[x]));
+      if (alpha) *o++ = static_cast<uint8_t>(qAlpha(line[x]));
+    }
+    png_write_row(wr.png, row);
+  }
+  png_write_end(wr.png, nullptr);
+  return true;
+}
+
+}  // namespace
+
+bool WalkChunks(const QByteArray& png, Chunks* out) {
+  static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  const auto* bytes = reinterpret_cast<const uint8_t*>(png.constData());
+  const size_t n = static_cast<size_t>(png.size());
+  if (n < 8 || std::memcmp(bytes, kSignature, 8) != 0) return false;
+  Chunks c;
+  size_t pos = 8;
+  bool first = true, data_ended = false;
+  while (n - pos >= 12) {
+    const uint32_t len = Be32(bytes + pos);
+    const uint8_t* type = bytes + pos + 4;
+    const uint8_t* data = type + 4;
+    if (len > n - pos - 12) return false;
+    const uint32_t crc = Be32(data + len);
+    if (libdeflate_crc32(0, type, len + 4u) != crc) c.checksums_sound = false;
+    if (first) {
+      // IHDR comes first and is 13 bytes.
+      if (!TypeIs(type, "IHDR") || len != 13) return false;
+      c.width = Be32(data);
+      c.height = Be32(data + 4);
+      c.bit_depth = data[8];
+      c.colour_type = data[9];
+      c.compression = data[10];
+      c.filter = data[11];
+      c.interlace = data[12];
+      first = false;
+    } else if (TypeIs(type, "IDAT")) {
+      // The pixel stream is one run of IDAT chunks; a second run is a broken file.
+      if (data_ended) c.checksums_sound = false;
+      c.image_data.emplace_back(static_cast<size_t>(data - bytes), len);
+    } else if (TypeIs(type, "IEND")) {
+      *out = std::move(c);
+      return true;
+    } else {
+      if (!c.image_data.empty()) data_ended = true;
+      if (TypeIs(type, "tEXt") || TypeIs(type, "zTXt") || TypeIs(type, "iTXt")) {
+        c.text_bytes += len;
+        if (c.text_bytes > kMaxTextBytes) return false;
+        std::pair<std::string, std::string> kv;
+        if (TypeIs(type, "tEXt") && ReadText(data, len, &kv))
+          c.text.push_back(std::move(kv));
+        else
+          c.has_other_text = true;
+      } else if (TypeIs(type, "tRNS")) {
+        c.has_transparency = true;
+      } else if (TypeIs(type, "pHYs") && len == 9 && c.image_data.empty() && data[8] == 1) {
+        c.dots_per_metre_x = Be32(data);
+        c.dots_per_metre_y = Be32(data + 4);
+      }
+    }
+    pos += 12 + static_cast<size_t>(len);
+  }
+  return false;
+}
+
+const std::string* TextValue(const Chunks& chunks, const char* key) {
+  for (auto it = chunks.text.rbegin(); it != chunks.text.rend(); ++it)
+    if (it->first == key) return &it->second;
+  return nullptr;
+}
+
+bool DecodeSimple(const QByteArray& png, const Chunks& c, QImage* out) {
+  if (c.bit_depth != 8 || (c.colour_type != 2 && c.colour_type != 6) || c.compression != 0 || c.filter != 0 ||
+      c.interlace != 0 || c.has_transparency || c.has_other_text || !c.checksums_sound || c.image_data.empty())
+    return false;
+  if (c.width == 0 || c.height == 0 || c.width > 4096 || c.height > 4096) return false;
+  if (c.dots_per_metre_x > INT_MAX || c.dots_per_metre_y > INT_MAX) return false;
+  const int bpp = c.colour_type == 6 ? 4 : 3;
+  const size_t row_bytes = static_cast<size_t>(c.width) * static_cast<size_t>(bpp);
+  const size_t expected = static_cast<size_t>(c.height) * (row_bytes + 1);
+
+  // The compressed stream: straight from the file when it is one chunk.
+  const auto* bytes = reinterpret_cast<const uint8_t*>(png.constData());
+  std::vector<uint8_t> joined;
+  const uint8_t* stream = bytes + c.image_data.front().first;
+  size_t stream_size = c.image_data.front().second;
+  if (c.image_data.size() > 1) {
+    for (const auto& [offset, len] : c.image_data) joined.insert(joined.end(), bytes + offset, bytes + offset + len);
+    stream = joined.data();
+    stream_size = joined.size();
+  }
+  libdeflate_decompressor* d = ThreadDecompressor();
+  if (d == nullptr) return false;
+  std::unique_ptr<uint8_t[]> raw(new (std::nothrow) uint8_t[expected]);
+  if (!raw) return false;
+  size_t got = 0;
+  if (libdeflate_zlib_decompress(d, stream, stream_size, raw.get(), expected, &got) != LIBDEFLATE_SUCCESS ||
+      got != expected)
+    return false;
+
+  QImage img(static_cast<int>(c.width), static_cast<int>(c.height),
+             bpp == 4 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  if (img.isNull()) return false;
+  std::vector<uint8_t> zero(row_bytes, 0);
+  const uint8_t* prev = zero.data();
+  for (uint32_t y = 0; y < c.height; ++y) {
+    uint8_t* line = raw.get() + static_cast<size_t>(y) * (row_bytes + 1);
+    uint8_t* row = line + 1;
+    if (!Unfilter(line[0], row, prev, row_bytes, bpp)) return false;
+    prev = row;
+    auto* dst = reinterpret_cast<QRgb*>(img.scanLine(static_cast<int>(y)));
+    if (bpp == 4) {
+      for (uint32_t x = 0; x < c.width; ++x, row += 4) dst[x] = qRgba(row[0], row[1], row[2], row[3]);
+    } else {
+      for (uint32_t x = 0; x < c.width; ++x, row += 3) dst[x] = qRgb(row[0], row[1], row[2]);
+    }
+  }
+  if (c.dots_per_metre_x > 0) img.setDotsPerMeterX(static_cast<int>(c.dots_per_metre_x));
+  if (c.dots_per_metre_y > 0) img.setDotsPerMeterY(static_cast<int>(c.dots_per_metre_y));
+  for (const auto& [key, value] : c.text)
+    img.setText(QString::fromLatin1(key.data(), static_cast<qsizetype>(key.size())),
+                QString::fromLatin1(value.data(), static_cast<qsizetype>(value.size())));
+  *out = std::move(img);
+  return true;
+}
+
+QByteArray EncodeRgba(const QImage& picture, const std::vector<std::pair<std::string, std::string>>& text, bool alpha,
+                      int filters, int level) {
+  if (picture.isNull()) return {};
+  const QImage src = picture.convertToFormat(QImage::Format_ARGB32);
+  std::vector<png_text> chunks(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    chunks[i] = png_text{};
+    chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
+    chunks[i].key = const_cast<char*>(text[i].first.c_str());
+    chunks[i].text = const_cast<char*>(text[i].second.c_str());
+    chunks[i].text_length = text[i].second.size();
+  }
+  std::vector<uint8_t> row(static_cast<size_t>(src.width()) * (alpha ? 4 : 3));
+  QByteArray bytes;
+  if (!WritePng(src, chunks.data(), static_cast<int>(chunks.size()), alpha, filters, level, row.data(), &bytes))
+    return {};
+  return bytes;
+}
+
+}  // namespace thumb::cache_png
