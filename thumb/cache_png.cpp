@@ -83,18 +83,75 @@ void RgbaToArgb32(const uint8_t* __restrict src, QRgb* __restrict dst, size_t pi
   }
 }
 
+#if defined(__SSE2__)
+// Average and Paeth of four-byte pixels, one pixel at a time with its four
+// samples side by side in 16-bit lanes (the pixel to the left is the one
+// just made, so pixels cannot go in parallel).
+inline __m128i Load4(const uint8_t* p) {
+  int32_t v;
+  std::memcpy(&v, p, 4);
+  return _mm_unpacklo_epi8(_mm_cvtsi32_si128(v), _mm_setzero_si128());
+}
+inline void Store4(uint8_t* p, __m128i wide) {
+  const int32_t v = _mm_cvtsi128_si32(_mm_packus_epi16(wide, wide));
+  std::memcpy(p, &v, 4);
+}
+inline __m128i Low8(__m128i v) { return _mm_and_si128(v, _mm_set1_epi16(0xFF)); }
+
+void UnfilterAverage4(uint8_t* row, const uint8_t* prev, size_t n) {
+  __m128i left = _mm_setzero_si128();
+  for (size_t i = 0; i + 4 <= n; i += 4) {
+    const __m128i mean = _mm_srli_epi16(_mm_add_epi16(left, Load4(prev + i)), 1);
+    left = Low8(_mm_add_epi16(Load4(row + i), mean));
+    Store4(row + i, left);
+  }
+}
+
+inline __m128i Abs16(__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(_mm_setzero_si128(), v)); }
+
+void UnfilterPaeth4(uint8_t* row, const uint8_t* prev, size_t n) {
+  __m128i a = _mm_setzero_si128(), c = _mm_setzero_si128();  // left, upper left
+  for (size_t i = 0; i + 4 <= n; i += 4) {
+    const __m128i b = Load4(prev + i);
+    // p = a + b - c; pa = |p - a| = |b - c|, pb = |p - b| = |a - c|, pc = |p - c|.
+    const __m128i bc = _mm_sub_epi16(b, c), ac = _mm_sub_epi16(a, c);
+    const __m128i pa = Abs16(bc), pb = Abs16(ac), pc = Abs16(_mm_add_epi16(bc, ac));
+    // a where pa <= pb and pa <= pc, else b where pb <= pc, else c.
+    const __m128i not_a = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+    const __m128i not_b = _mm_cmpgt_epi16(pb, pc);
+    const __m128i b_or_c = _mm_or_si128(_mm_and_si128(not_b, c), _mm_andnot_si128(not_b, b));
+    const __m128i pred = _mm_or_si128(_mm_and_si128(not_a, b_or_c), _mm_andnot_si128(not_a, a));
+    a = Low8(_mm_add_epi16(Load4(row + i), pred));
+    c = b;
+    Store4(row + i, a);
+  }
+}
+#endif
+
 bool Unfilter(uint8_t filter, uint8_t* row, const uint8_t* prev, size_t n, int bpp) {
   switch (filter) {
     case 0: return true;
     case 1: UnfilterSub(row, n, bpp); return true;
     case 2: UnfilterUp(row, prev, n); return true;
     case 3:
+#if defined(__SSE2__)
+      if (bpp == 4) {
+        UnfilterAverage4(row, prev, n);
+        return true;
+      }
+#endif
       for (size_t i = 0; i < n; ++i) {
         const int left = i >= static_cast<size_t>(bpp) ? row[i - bpp] : 0;
         row[i] = static_cast<uint8_t>(row[i] + ((left + prev[i]) >> 1));
       }
       return true;
     case 4:
+#if defined(__SSE2__)
+      if (bpp == 4) {
+        UnfilterPaeth4(row, prev, n);
+        return true;
+      }
+#endif
       for (size_t i = 0; i < static_cast<size_t>(bpp) && i < n; ++i)
         row[i] = static_cast<uint8_t>(row[i] + prev[i]);  // no left pixel: Paeth picks the one above
       for (size_t i = static_cast<size_t>(bpp); i < n; ++i)
