@@ -6,6 +6,7 @@
 #include <opencv2/imgproc.hpp>
 
 #include "imaging/ops/convert_depth.h"
+#include "imaging/ops/internal/area_downscale.h"
 #include "imaging/ops/internal/cv_wrap.h"
 #include "imaging/ops/internal/filter_frame.h"
 #include "imaging/ops/internal/packed.h"
@@ -23,6 +24,26 @@ int Interpolation(ResizeFilter filter, const Image& src, int width, int height) 
     case ResizeFilter::kNearest: return cv::INTER_NEAREST_EXACT;
     default: return (width <= src.width() && height <= src.height()) ? cv::INTER_AREA : cv::INTER_CUBIC;
   }
+}
+
+// OpenCV area-averages a shrink by whole factors on both axes quickly, but
+// takes a slow general route at any other ratio; those 8-bit shrinks are
+// ours.
+bool OursShrinksFaster(const cv::Mat& src, cv::Size size, int interp) {
+  const int channels = src.channels();
+  return interp == cv::INTER_AREA && src.depth() == CV_8U && (channels == 1 || channels == 3 || channels == 4) &&
+         size.width <= src.cols && size.height <= src.rows &&
+         (src.cols % size.width != 0 || src.rows % size.height != 0);
+}
+
+// ResizeRows() scales `src` into `dst` (already of the wanted size and
+// type) with OpenCV's `interp`.
+void ResizeRows(const cv::Mat& src, cv::Mat& dst, int interp) {
+  if (OursShrinksFaster(src, dst.size(), interp) &&
+      internal::AreaDownscale({src.data, static_cast<std::ptrdiff_t>(src.step), src.cols, src.rows},
+                              {dst.data, static_cast<std::ptrdiff_t>(dst.step), dst.cols, dst.rows}, src.channels()))
+    return;
+  cv::resize(src, dst, dst.size(), 0, 0, interp);
 }
 
 }  // namespace
@@ -49,7 +70,7 @@ Result ResizeImage(const Image& src, Image* dst, int width, int height, ResizeFi
     const int interp = filtered ? Interpolation(filter, src, width, height) : cv::INTER_NEAREST_EXACT;
     if (src.bpp() >= 8) {
       cv::Mat om = internal::MatOf(out);
-      cv::resize(internal::MatOf(src), om, om.size(), 0, 0, interp);
+      ResizeRows(internal::MatOf(src), om, interp);
     } else {
       cv::Mat idx;
       cv::resize(internal::UnpackIndices(src), idx, cv::Size(width, height), 0, 0, interp);
