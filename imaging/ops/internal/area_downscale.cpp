@@ -98,33 +98,85 @@ struct RowTaps {
   const uint8_t* rows[kNarrowTaps + 2];
   uint32_t weights[kNarrowTaps + 2];
   int count = 0;
+  // Rows 1 .. count - 2 all have weights[1]: they are added up first and
+  // multiplied once.
+  bool shared = false;
 };
+
+// ShareMiddleWeight() gives the rows between the first and the last one
+// weight (their mean), moving what that changes onto the heavier end row
+// so the sum stays; false when there is nothing to gain or no room.
+bool ShareMiddleWeight(RowTaps* rt) {
+  const int middle = rt->count - 2;
+  if (middle < 2) return false;
+  uint32_t total = 0;
+  for (int t = 1; t <= middle; ++t) total += rt->weights[t];
+  const uint32_t q = (total + static_cast<uint32_t>(middle) / 2) / static_cast<uint32_t>(middle);
+  const int64_t diff = static_cast<int64_t>(total) - static_cast<int64_t>(q) * middle;
+  uint32_t& end = rt->weights[0] >= rt->weights[rt->count - 1] ? rt->weights[0] : rt->weights[rt->count - 1];
+  const int64_t moved = end + diff;
+  if (moved < 0 || moved > 65535) return false;
+  end = static_cast<uint32_t>(moved);
+  for (int t = 1; t <= middle; ++t) rt->weights[t] = q;
+  rt->shared = true;
+  return true;
+}
 
 // ---- 16-bit accumulators ---------------------------------------------------
 
-// SumRows16() sets acc[i] = sum of (rows[t][i] << 8) * weights[t] >> 16,
-// plus half a unit per row, for i < n.
+// SumRows16() sets acc[i] = sum of (rows[t][i] << 8) * weights[t] >> 16
+// (with shared middle weights, that of the end rows plus (sum of the
+// middle rows) * weights[1] >> 8), plus half a unit per product cut off,
+// for i < n.  The sum of the middle rows fits 16 bits (at most 32 of 255)
+// and its product, being at most 255 * 2^16, keeps 16 bits once shifted.
 void SumRows16(const RowTaps& rt, size_t n, uint16_t* acc) {
-  const uint16_t bias = static_cast<uint16_t>(rt.count / 2);
+  const int last = rt.count - 1;
+  const uint16_t bias = static_cast<uint16_t>((rt.shared ? 3 : rt.count) / 2);
   size_t i = 0;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
   __m128i w[kNarrowTaps + 2];
   for (int t = 0; t < rt.count; ++t) w[t] = _mm_set1_epi16(static_cast<short>(rt.weights[t]));
+  auto add_product = [zero](__m128i& a0, __m128i& a1, const uint8_t* row, __m128i wt) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(row));
+    a0 = _mm_add_epi16(a0, _mm_mulhi_epu16(_mm_unpacklo_epi8(zero, v), wt));
+    a1 = _mm_add_epi16(a1, _mm_mulhi_epu16(_mm_unpackhi_epi8(zero, v), wt));
+  };
+  // (s * w) >> 8 from the two halves of the 32-bit product.
+  auto shifted_product = [](__m128i sum, __m128i wt) {
+    return _mm_or_si128(_mm_slli_epi16(_mm_mulhi_epu16(sum, wt), 8), _mm_srli_epi16(_mm_mullo_epi16(sum, wt), 8));
+  };
   for (; i + 16 <= n; i += 16) {
     __m128i a0 = _mm_set1_epi16(static_cast<short>(bias)), a1 = a0;
-    for (int t = 0; t < rt.count; ++t) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rt.rows[t] + i));
-      a0 = _mm_add_epi16(a0, _mm_mulhi_epu16(_mm_unpacklo_epi8(zero, v), w[t]));
-      a1 = _mm_add_epi16(a1, _mm_mulhi_epu16(_mm_unpackhi_epi8(zero, v), w[t]));
+    if (rt.shared) {
+      add_product(a0, a1, rt.rows[0] + i, w[0]);
+      add_product(a0, a1, rt.rows[last] + i, w[last]);
+      __m128i s0 = zero, s1 = zero;
+      for (int t = 1; t < last; ++t) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rt.rows[t] + i));
+        s0 = _mm_add_epi16(s0, _mm_unpacklo_epi8(v, zero));
+        s1 = _mm_add_epi16(s1, _mm_unpackhi_epi8(v, zero));
+      }
+      a0 = _mm_add_epi16(a0, shifted_product(s0, w[1]));
+      a1 = _mm_add_epi16(a1, shifted_product(s1, w[1]));
+    } else {
+      for (int t = 0; t < rt.count; ++t) add_product(a0, a1, rt.rows[t] + i, w[t]);
     }
     _mm_storeu_si128(reinterpret_cast<__m128i*>(acc + i), a0);
     _mm_storeu_si128(reinterpret_cast<__m128i*>(acc + i + 8), a1);
   }
 #endif
+  auto product = [](uint32_t v, uint32_t wt) { return ((v << 8) * wt) >> 16; };
   for (; i < n; ++i) {
     uint32_t a = bias;
-    for (int t = 0; t < rt.count; ++t) a += ((static_cast<uint32_t>(rt.rows[t][i]) << 8) * rt.weights[t]) >> 16;
+    if (rt.shared) {
+      uint32_t sum = 0;
+      for (int t = 1; t < last; ++t) sum += rt.rows[t][i];
+      a += product(rt.rows[0][i], rt.weights[0]) + product(rt.rows[last][i], rt.weights[last]) +
+           ((sum * rt.weights[1]) >> 8);
+    } else {
+      for (int t = 0; t < rt.count; ++t) a += product(rt.rows[t][i], rt.weights[t]);
+    }
     acc[i] = static_cast<uint16_t>(a);
   }
 }
@@ -309,6 +361,7 @@ void Narrow(ConstRows src, Rows dst) {
         rt.weights[rt.count++] = std::min<uint32_t>(wy[t], 65535);
       }
       uint8_t* out = dst.data + dy * dst.stride;
+      ShareMiddleWeight(&rt);
       if (whole) {
         for (size_t i = 0; i < n; ++i) acc[i] = static_cast<uint16_t>(rt.rows[0][i] << 8);
       } else {
