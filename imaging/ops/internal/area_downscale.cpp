@@ -127,11 +127,12 @@ bool ShareMiddleWeight(RowTaps* rt) {
 // SumRows16() sets acc[i] = sum of (rows[t][i] << 8) * weights[t] >> 16
 // (with shared middle weights, that of the end rows plus (sum of the
 // middle rows) * weights[1] >> 8), plus half a unit per product cut off,
-// for i < n.  The sum of the middle rows fits 16 bits (at most 32 of 255)
-// and its product, being at most 255 * 2^16, keeps 16 bits once shifted.
-void SumRows16(const RowTaps& rt, size_t n, uint16_t* acc) {
+// for i < n, plus `offset` (modulo 2^16).  The sum of the middle rows fits
+// 16 bits (at most 32 of 255) and its product, being at most 255 * 2^16,
+// keeps 16 bits once shifted.
+void SumRows16(const RowTaps& rt, size_t n, uint16_t offset, uint16_t* acc) {
   const int last = rt.count - 1;
-  const uint16_t bias = static_cast<uint16_t>((rt.shared ? 3 : rt.count) / 2);
+  const uint16_t bias = static_cast<uint16_t>((rt.shared ? 3 : rt.count) / 2 + offset);
   size_t i = 0;
 #if defined(__SSE2__)
   const __m128i zero = _mm_setzero_si128();
@@ -177,7 +178,7 @@ void SumRows16(const RowTaps& rt, size_t n, uint16_t* acc) {
     } else {
       for (int t = 0; t < rt.count; ++t) a += product(rt.rows[t][i], rt.weights[t]);
     }
-    acc[i] = static_cast<uint16_t>(a);
+    acc[i] = static_cast<uint16_t>(a);  // modulo 2^16, for `offset`
   }
 }
 
@@ -200,14 +201,18 @@ void SumColumns16(const uint16_t* acc, const AxisTaps& tx, int width, uint8_t* o
 #if defined(__SSE2__)
 // With SSE2 the horizontal weights have 15 fraction bits, each under 2^15,
 // and two taps at a time meet in one multiply-add of signed 16-bit pairs:
-// the accumulators are moved down by 2^15 to fit (the sum of the weights
-// being 2^15, that takes 2^30 off the total, put back at the end).  A
+// the accumulators are moved down by 2^15 to fit (SumRows16's offset;
+// the sum of the weights being 2^15, that takes 2^30 off the total, put
+// back at the end).  A
 // pixel of 3 or 4 samples is read as four (the accumulator row has one
 // spare at the end); for 1 sample a pair is two neighbours.
+struct WeightPair {
+  alignas(16) int32_t lanes[4];  // w[t] | w[t + 1] << 16, four times
+};
 struct PairedTaps {
   int pairs = 0;
-  std::vector<int> first;       // per destination pixel: first sample
-  std::vector<int32_t> weight;  // per destination pixel and pair: w[t] | w[t + 1] << 16
+  std::vector<int> first;          // per destination pixel: first sample
+  std::vector<WeightPair> weight;  // per destination pixel and pair
 };
 
 // Pair() is the SSE2 form of `tx` (15 fraction bits, an even tap count),
@@ -221,7 +226,8 @@ bool Pair(const AxisTaps& tx, int cn, PairedTaps* out) {
   for (size_t i = 0; i < out->weight.size(); ++i) {
     const uint32_t lo = tx.weight[2 * i], hi = tx.weight[2 * i + 1];
     if (lo > 32767 || hi > 32767) return false;
-    out->weight[i] = static_cast<int32_t>(lo | (hi << 16));
+    const auto both = static_cast<int32_t>(lo | (hi << 16));
+    out->weight[i] = WeightPair{{both, both, both, both}};
   }
   return true;
 }
@@ -229,8 +235,7 @@ bool Pair(const AxisTaps& tx, int cn, PairedTaps* out) {
 // PixelSum() is one destination pixel's samples in the low 32-bit lanes,
 // kPairs 0 = `pairs`, read at run time.
 template <int kCn, int kPairs>
-inline __m128i PixelSum(const uint16_t* p, const int32_t* w, int pairs) {
-  const __m128i flip = _mm_set1_epi16(static_cast<short>(0x8000));
+inline __m128i PixelSum(const uint16_t* p, const WeightPair* w, int pairs) {
   __m128i sum = _mm_set1_epi32((1 << 30) + (1 << 22));
   for (int k = 0; k < (kPairs > 0 ? kPairs : pairs); ++k, p += 2 * kCn) {
     __m128i pair;
@@ -243,7 +248,7 @@ inline __m128i PixelSum(const uint16_t* p, const int32_t* w, int pairs) {
       const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + kCn));
       pair = _mm_unpacklo_epi16(a, b);
     }
-    sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_xor_si128(pair, flip), _mm_set1_epi32(w[k])));
+    sum = _mm_add_epi32(sum, _mm_madd_epi16(pair, _mm_load_si128(reinterpret_cast<const __m128i*>(w[k].lanes))));
   }
   return _mm_srli_epi32(sum, 23);
 }
@@ -254,7 +259,7 @@ inline __m128i PixelSum(const uint16_t* p, const int32_t* w, int pairs) {
 template <int kCn, int kPairs>
 void SumColumnsSse2(const uint16_t* acc, const PairedTaps& tx, int width, uint8_t* out) {
   const int pairs = tx.pairs;
-  const int32_t* w = tx.weight.data();
+  const WeightPair* w = tx.weight.data();
   const int* first = tx.first.data();
   auto put = [out](int dx, uint32_t v, bool last) {
     if (kCn == 4 || (kCn == 3 && !last)) {
@@ -345,6 +350,7 @@ void Narrow(ConstRows src, Rows dst) {
   const bool sse2 = false;
 #endif
   const AxisTaps tx = same_width || sse2 ? AxisTaps() : BuildTaps(src.width, dst.width, kNarrowBits);
+  const uint16_t offset = sse2 ? 0x8000 : 0;
   ForBands(src, dst, kCn, [&](int y0, int y1) {
     std::vector<uint16_t> acc(n + 1);
     for (int dy = y0; dy < y1; ++dy) {
@@ -363,9 +369,9 @@ void Narrow(ConstRows src, Rows dst) {
       uint8_t* out = dst.data + dy * dst.stride;
       ShareMiddleWeight(&rt);
       if (whole) {
-        for (size_t i = 0; i < n; ++i) acc[i] = static_cast<uint16_t>(rt.rows[0][i] << 8);
+        for (size_t i = 0; i < n; ++i) acc[i] = static_cast<uint16_t>((rt.rows[0][i] << 8) + offset);
       } else {
-        SumRows16(rt, n, acc.data());
+        SumRows16(rt, n, offset, acc.data());
       }
       if (same_width) {
         for (size_t i = 0; i < n; ++i) out[i] = static_cast<uint8_t>((acc[i] + 128u) >> 8);
