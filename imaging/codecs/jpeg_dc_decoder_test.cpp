@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/codecs/internal/jpeg_reduced_idct.h"
 #include "imaging/codecs/jpeg_internal.h"
 
 namespace imaging::codecs::internal {
@@ -181,6 +182,14 @@ Result Decode(const Bytes& jpeg, bool* handled) {
   return JpegDcDecode(jpeg.data(), jpeg.size(), &img, handled);
 }
 
+// Runs the reduced-scale arithmetic as plain integer code (what machines
+// without SSE2 run) for as long as it lives, or as the build's default.
+class Arithmetic {
+ public:
+  explicit Arithmetic(bool portable) { UsePortableArithmetic(portable); }
+  ~Arithmetic() { UsePortableArithmetic(false); }
+};
+
 TEST(JpegDcDecoder, MatchesTurboJpegAtEachScale) {
   struct Layout {
     const char* name;
@@ -205,7 +214,11 @@ TEST(JpegDcDecoder, MatchesTurboJpegAtEachScale) {
           SCOPED_TRACE(std::string(l.name) + " " + std::to_string(s.width) + "x" + std::to_string(s.height) + " q" +
                        std::to_string(quality) + " restart " + std::to_string(restart));
           const Bytes jpeg = Encode(s, static_cast<unsigned>(quality + restart));
-          for (int scale : {1, 2}) ExpectMatch(jpeg, l.components, scale);
+          for (bool portable : {false, true}) {
+            SCOPED_TRACE(portable ? "plain integer arithmetic" : "default arithmetic");
+            Arithmetic arithmetic(portable);
+            for (int scale : {1, 2}) ExpectMatch(jpeg, l.components, scale);
+          }
         }
 }
 
@@ -230,7 +243,11 @@ TEST(JpegDcDecoder, MatchesTurboJpegOnOurOwnWriter) {
     }
     std::remove(path.c_str());
     SCOPED_TRACE("quality " + std::to_string(quality));
-    for (int scale : {1, 2}) ExpectMatch(bytes, 3, scale);
+    for (bool portable : {false, true}) {
+      SCOPED_TRACE(portable ? "plain integer arithmetic" : "default arithmetic");
+      Arithmetic arithmetic(portable);
+      for (int scale : {1, 2}) ExpectMatch(bytes, 3, scale);
+    }
   }
 }
 

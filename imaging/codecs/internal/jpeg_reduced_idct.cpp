@@ -6,12 +6,17 @@
 // SIMD code, which it runs on these machines, does them: 16-bit
 // dequantised coefficients and work area, 32-bit sums, and samples clamped
 // rather than wrapped; on the values of any picture an encoder made these
-// are exactly its C code's.
+// are exactly its C code's.  Machines without SSE2 run the same sums in
+// plain integers, wrapping and saturating exactly where SSE2 does, so both
+// give the same samples for any coefficients.
 #include "imaging/codecs/internal/jpeg_reduced_idct.h"
 
+#if defined(__SSE2__)
 #include <emmintrin.h>
+#endif
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace imaging::codecs::internal {
@@ -19,13 +24,112 @@ namespace {
 
 constexpr int kConstBits = 13, kPass1Bits = 2;
 
+// The reduced inverse DCTs' multipliers (libjpeg's FIX(x) in 13 bits).
+constexpr int16_t k0211164243 = 1730, k0509795579 = 4176, k0601344887 = 4926, k0720959822 = 5906,
+                  k0765366865 = 6270, k0850430095 = 6967, k0899976223 = 7373, k1061594337 = 8697,
+                  k1272758580 = 10426, k1451774981 = 11893, k1847759065 = 15137, k2172734803 = 17799,
+                  k2562915447 = 20995, k3624509785 = 29692;
+
 inline int64_t Descale(int64_t x, int n) { return (x + (int64_t{1} << (n - 1))) >> n; }
 
 inline int64_t Dq(const int16_t* coef, const int16_t* quant, int i) { return int64_t{coef[i]} * quant[i]; }
 
+// Set by UsePortableArithmetic().
+std::atomic<bool> g_portable{false};
+
 void Idct1x1(const int16_t* coef, const int16_t* quant, uint8_t* out) {
   *out = Limit()(Descale(Dq(coef, quant, 0), 3));
 }
+
+// The same two passes in plain integers.  Each step wraps or saturates as
+// its SSE2 instruction does: products of 16-bit values summed in pairs
+// (pmaddwd) and every later sum wrap in 32 bits, the work area is packed to
+// 16 bits with saturation between the passes (except the DC term of the
+// 2 x 2 pass, taken whole), and samples are saturated to 16 bits, centred
+// with a 16-bit wrap, then clamped to 0..255.
+namespace portable {
+
+inline int32_t Wrap32(int64_t x) { return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(x))); }
+inline int16_t Wrap16(int32_t x) { return static_cast<int16_t>(static_cast<uint16_t>(static_cast<uint32_t>(x))); }
+inline int16_t Sat16(int32_t x) { return static_cast<int16_t>(std::clamp(x, -32768, 32767)); }
+
+// The dequantised coefficient, kept to 16 bits.
+inline int16_t Dq16(const int16_t* coef, const int16_t* quant, int i) {
+  return Wrap16(int32_t{coef[i]} * quant[i]);
+}
+// a * ka + b * kb, as one pmaddwd lane.
+inline int32_t Madd(int16_t a, int16_t b, int16_t ka, int16_t kb) {
+  return Wrap32(int64_t{int32_t{a} * ka} + int32_t{b} * kb);
+}
+inline int32_t Add(int32_t a, int32_t b) { return Wrap32(int64_t{a} + b); }
+inline int32_t Sub(int32_t a, int32_t b) { return Wrap32(int64_t{a} - b); }
+inline int32_t Shl(int32_t a, int n) { return static_cast<int32_t>(static_cast<uint32_t>(a) << n); }
+inline int32_t DescaleW(int32_t x, int n) { return Add(x, int32_t{1} << (n - 1)) >> n; }
+inline uint8_t Sample(int32_t x) {
+  return static_cast<uint8_t>(std::clamp<int32_t>(Wrap16(int32_t{Sat16(x)} + 128), 0, 255));
+}
+
+void Idct2x2(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t stride) {
+  int32_t ws[2][8];
+  for (int c = 0; c < 8; ++c) {
+    const int16_t d0 = Dq16(coef, quant, c), d1 = Dq16(coef, quant, 8 + c), d3 = Dq16(coef, quant, 24 + c),
+                  d5 = Dq16(coef, quant, 40 + c), d7 = Dq16(coef, quant, 56 + c);
+    const int32_t tmp10 = Shl(d0, kConstBits + 2);
+    const int32_t tmp0 =
+        Add(Madd(d7, d5, -k0720959822, k0850430095), Madd(d3, d1, -k1272758580, k3624509785));
+    constexpr int kShift = kConstBits - kPass1Bits + 2;
+    ws[0][c] = DescaleW(Add(tmp10, tmp0), kShift);
+    ws[1][c] = DescaleW(Sub(tmp10, tmp0), kShift);
+  }
+  for (int r = 0; r < 2; ++r, out += stride) {
+    const int32_t* w = ws[r];
+    const int32_t tmp10 = Shl(w[0], kConstBits + 2);
+    // The odd sum from the saturated work area, modulo 2^32 as pmaddwd
+    // and its folds give it.
+    const int32_t sum = Wrap32(int64_t{Sat16(w[1])} * k3624509785 - int64_t{Sat16(w[3])} * k1272758580 +
+                               int64_t{Sat16(w[5])} * k0850430095 - int64_t{Sat16(w[7])} * k0720959822);
+    constexpr int kShift = kConstBits + kPass1Bits + 3 + 2;
+    out[0] = Sample(DescaleW(Add(tmp10, sum), kShift));
+    out[1] = Sample(DescaleW(Sub(tmp10, sum), kShift));
+  }
+}
+
+void Idct4x4(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t stride) {
+  int32_t ws[4][8];
+  for (int c = 0; c < 8; ++c) {
+    const int16_t d0 = Dq16(coef, quant, c), d1 = Dq16(coef, quant, 8 + c), d2 = Dq16(coef, quant, 16 + c),
+                  d3 = Dq16(coef, quant, 24 + c), d5 = Dq16(coef, quant, 40 + c), d6 = Dq16(coef, quant, 48 + c),
+                  d7 = Dq16(coef, quant, 56 + c);
+    const int32_t t0 = Shl(d0, kConstBits + 1);
+    const int32_t t2 = Madd(d2, d6, k1847759065, -k0765366865);
+    const int32_t tmp10 = Add(t0, t2), tmp12 = Sub(t0, t2);
+    const int32_t tmp0 = Add(Madd(d7, d5, -k0211164243, k1451774981), Madd(d3, d1, -k2172734803, k1061594337));
+    const int32_t tmp2 = Add(Madd(d7, d5, -k0509795579, -k0601344887), Madd(d3, d1, k0899976223, k2562915447));
+    constexpr int kShift = kConstBits - kPass1Bits + 1;
+    ws[0][c] = DescaleW(Add(tmp10, tmp2), kShift);
+    ws[3][c] = DescaleW(Sub(tmp10, tmp2), kShift);
+    ws[1][c] = DescaleW(Add(tmp12, tmp0), kShift);
+    ws[2][c] = DescaleW(Sub(tmp12, tmp0), kShift);
+  }
+  for (int r = 0; r < 4; ++r, out += stride) {
+    int16_t w[8];
+    for (int c = 0; c < 8; ++c) w[c] = Sat16(ws[r][c]);
+    const int32_t e0 = Shl(w[0], kConstBits + 1);
+    const int32_t e2 = Madd(w[2], w[6], k1847759065, -k0765366865);
+    const int32_t tmp10 = Add(e0, e2), tmp12 = Sub(e0, e2);
+    const int32_t tmp0 = Add(Madd(w[7], w[5], -k0211164243, k1451774981), Madd(w[3], w[1], -k2172734803, k1061594337));
+    const int32_t tmp2 = Add(Madd(w[7], w[5], -k0509795579, -k0601344887), Madd(w[3], w[1], k0899976223, k2562915447));
+    constexpr int kShift = kConstBits + kPass1Bits + 3 + 1;
+    out[0] = Sample(DescaleW(Add(tmp10, tmp2), kShift));
+    out[3] = Sample(DescaleW(Sub(tmp10, tmp2), kShift));
+    out[1] = Sample(DescaleW(Add(tmp12, tmp0), kShift));
+    out[2] = Sample(DescaleW(Sub(tmp12, tmp0), kShift));
+  }
+}
+
+}  // namespace portable
+
+#if defined(__SSE2__)
 
 // Pass 1 runs over all eight columns at once: pairs of rows are multiplied
 // and summed into 32 bits.
@@ -63,8 +167,7 @@ inline __m128i Pack(const int32_t* row) {
                          _mm_loadu_si128(reinterpret_cast<const __m128i*>(row + 4)));
 }
 
-void Idct2x2(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t stride) {
-  constexpr int16_t k0720959822 = 5906, k0850430095 = 6967, k1272758580 = 10426, k3624509785 = 29692;
+void Idct2x2Sse2(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t stride) {
   alignas(16) int32_t ws[2][8];
   const __m128i d0 = Row(coef, quant, 0), d1 = Row(coef, quant, 1), d3 = Row(coef, quant, 3),
                 d5 = Row(coef, quant, 5), d7 = Row(coef, quant, 7);
@@ -95,10 +198,7 @@ void Idct2x2(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t 
   out[stride + 1] = static_cast<uint8_t>(px >> 24);
 }
 
-void Idct4x4(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t stride) {
-  constexpr int16_t k0211164243 = 1730, k0509795579 = 4176, k0601344887 = 4926, k0765366865 = 6270,
-                    k0899976223 = 7373, k1061594337 = 8697, k1451774981 = 11893, k1847759065 = 15137,
-                    k2172734803 = 17799, k2562915447 = 20995;
+void Idct4x4Sse2(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t stride) {
   alignas(16) int32_t ws[4][8];
   const __m128i d0 = Row(coef, quant, 0), d1 = Row(coef, quant, 1), d2 = Row(coef, quant, 2),
                 d3 = Row(coef, quant, 3), d5 = Row(coef, quant, 5), d6 = Row(coef, quant, 6),
@@ -149,6 +249,8 @@ void Idct4x4(const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t 
   for (int r = 0; r < 4; ++r, out += stride) std::memcpy(out, px + 4 * r, 4);
 }
 
+#endif  // __SSE2__
+
 // YCbCr -> RGB tables as libjpeg builds them (16 fractional bits).
 struct ColourTables {
   std::array<int, 256> cr_r{}, cb_b{}, cr_g{}, cb_g{};
@@ -180,12 +282,22 @@ const RangeLimit& Limit() {
   return limit;
 }
 
+void UsePortableArithmetic(bool portable) { g_portable.store(portable, std::memory_order_relaxed); }
+
 void IdctBlock(int n, const int16_t* coef, const int16_t* quant, uint8_t* out, ptrdiff_t stride) {
-  switch (n) {
-    case 1: Idct1x1(coef, quant, out); break;
-    case 2: Idct2x2(coef, quant, out, stride); break;
-    default: Idct4x4(coef, quant, out, stride); break;
+  if (n == 1) {
+    Idct1x1(coef, quant, out);
+    return;
   }
+#if defined(__SSE2__)
+  if (!g_portable.load(std::memory_order_relaxed)) {
+    if (n == 2) Idct2x2Sse2(coef, quant, out, stride);
+    else Idct4x4Sse2(coef, quant, out, stride);
+    return;
+  }
+#endif
+  if (n == 2) portable::Idct2x2(coef, quant, out, stride);
+  else portable::Idct4x4(coef, quant, out, stride);
 }
 
 void UpsampleAcross(const uint8_t* in, int width, bool smooth, uint8_t* out) {
@@ -208,6 +320,8 @@ void UpsampleAcross(const uint8_t* in, int width, bool smooth, uint8_t* out) {
 void YccToBgr(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width, uint8_t* bgr) {
   static const ColourTables t;
   int x = 0;
+#if defined(__SSE2__)
+  if (!g_portable.load(std::memory_order_relaxed)) {
   // Eight pixels at a time with the tables' own integer sums: cb_b is
   // (116130 (cb - 128) + 2^15) >> 16, cr_r (91881 (cr - 128) + 2^15) >> 16,
   // and the green term (-22554 (cb - 128) - 46802 (cr - 128) + 2^15) >> 16,
@@ -248,6 +362,9 @@ void YccToBgr(const uint8_t* y, const uint8_t* cb, const uint8_t* cr, int width,
     _mm_store_si128(reinterpret_cast<__m128i*>(px + 16), _mm_unpackhi_epi16(bg, rx));
     for (int i = 0; i < 8; ++i) std::memcpy(bgr + 3 * i, px + 4 * i, 4);
   }
+  }
+#endif
+  // The tables themselves, for the rest of the row (or all of it).
   for (; x < width; ++x, bgr += 3) {
     const int yy = y[x], u = cb[x], v = cr[x];
     bgr[0] = static_cast<uint8_t>(std::clamp(yy + t.cb_b[u], 0, 255));

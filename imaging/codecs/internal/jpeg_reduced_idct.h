@@ -29,6 +29,13 @@ class RangeLimit {
 };
 const RangeLimit& Limit();
 
+// The routines below run on SSE2 where the build has it (every x86-64) and
+// as plain integer code elsewhere; both give the same samples for any input.
+// UsePortableArithmetic(true) makes them take the plain way on any machine
+// (process-wide; tests check the one way against the other and both against
+// libjpeg-turbo), false restores the default.
+void UsePortableArithmetic(bool portable);
+
 // The inverse DCT of one block to `n` x `n` samples (n = 1, 2 or 4) at
 // `out`, rows `stride` bytes apart.  `quant` is the row-major quantisation
 // table as libjpeg keeps it (16-bit signed multipliers).  Only the
