@@ -31,37 +31,40 @@ FileByteSource::~FileByteSource() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-Result FileByteSource::Open(const std::string& path) {
+Result FileByteSource::Open(const std::string& path) { return OpenFile(AT_FDCWD, path.c_str()); }
+
+Result FileByteSource::OpenAt(int folder_fd, const char* name) { return OpenFile(folder_fd, name); }
+
+Result FileByteSource::OpenFile(int folder_fd, const char* path) {
   if (fd_ >= 0) ::close(fd_);
   fd_ = -1;
   size_ = 0;
   size_known_ = false;
   head_.clear();
+  first_size_ = 0;
   // Non-blocking, so that a pipe or device given as a file name fails at
   // its first read instead of waiting for a writer.
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int fd = ::openat(folder_fd, path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
-    return errno == ENOENT || errno == ENOTDIR ? Result(Status::kNotFound, "file not found: " + path)
-                                               : Result(Status::kCannotOpen, "cannot open: " + path);
+    return errno == ENOENT || errno == ENOTDIR ? Result(Status::kNotFound, std::string("file not found: ") + path)
+                                               : Result(Status::kCannotOpen, std::string("cannot open: ") + path);
   }
   // The head is read at once: every reader starts there, and a read that
   // fails tells a folder, pipe or socket from a file without asking the
   // file system for the file's status (a listing opens thousands of files).
-  head_.resize(kHeadBytes);
   ssize_t got;
   do {
-    got = ::pread(fd, head_.data(), head_.size(), 0);
+    got = ::pread(fd, first_, sizeof first_, 0);
   } while (got < 0 && errno == EINTR);
   if (got < 0) {
     ::close(fd);
-    head_.clear();
-    return Result(Status::kCannotOpen, "not a regular file: " + path);
+    return Result(Status::kCannotOpen, std::string("not a regular file: ") + path);
   }
-  head_.resize(static_cast<size_t>(got));
+  first_size_ = static_cast<size_t>(got);
   bytes_read_ += static_cast<uint64_t>(got);
   fd_ = fd;
-  if (head_.size() < kHeadBytes) {  // the whole file is in the head
-    size_ = head_.size();
+  if (first_size_ < kHeadBytes) {  // the whole file is in the head
+    size_ = first_size_;
     size_known_ = true;
   }
   return Result::Ok();
@@ -71,8 +74,8 @@ uint64_t FileByteSource::size() const {
   if (!size_known_ && fd_ >= 0) {
     struct stat st {};
     // A device or anything else without a length ends with its head.
-    size_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : head_.size();
-    size_ = std::max<uint64_t>(size_, head_.size());
+    size_ = ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : head_size();
+    size_ = std::max<uint64_t>(size_, head_size());
     size_known_ = true;
   }
   return size_;
@@ -80,8 +83,8 @@ uint64_t FileByteSource::size() const {
 
 size_t FileByteSource::ReadAt(uint64_t offset, void* out, size_t n) {
   if (fd_ < 0 || n == 0) return 0;
-  if (offset + n <= head_.size()) {  // already fetched with the head
-    std::memcpy(out, head_.data() + offset, n);
+  if (offset + n <= head_size()) {  // already fetched with the head
+    std::memcpy(out, head_data() + offset, n);
     return n;
   }
   if (offset >= size()) return 0;
@@ -99,16 +102,17 @@ size_t FileByteSource::ReadAt(uint64_t offset, void* out, size_t n) {
 }
 
 const uint8_t* FileByteSource::Head(size_t n, size_t* got) {
-  const size_t want = n <= head_.size() ? n : static_cast<size_t>(std::min<uint64_t>(n, size()));
-  if (head_.size() < want) {
-    // Only the part not fetched yet is read.
-    const size_t have = head_.size();
+  const size_t have = head_size();
+  const size_t want = n <= have ? n : static_cast<size_t>(std::min<uint64_t>(n, size()));
+  if (have < want) {
+    // Only the part not fetched yet is read, after what the first read gave.
     std::vector<uint8_t> more(want - have);
     more.resize(ReadAt(have, more.data(), more.size()));
+    if (!grown()) head_.assign(first_, first_ + first_size_);
     head_.insert(head_.end(), more.begin(), more.end());
   }
-  *got = std::min(head_.size(), want);
-  return head_.data();
+  *got = std::min(head_size(), want);
+  return head_data();
 }
 
 size_t MemoryByteSource::ReadAt(uint64_t offset, void* out, size_t n) {

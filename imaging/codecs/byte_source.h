@@ -2,8 +2,9 @@
 //
 // Random access to a picture file's bytes without reading the whole file:
 // header readers ask for the ranges they need.  FileByteSource keeps the
-// file open and serves its first bytes from one read; MemoryByteSource
-// serves a buffer (tests, fuzzing).
+// file open and serves its first bytes from one read (into a buffer of its
+// own, so that recognising a file allocates nothing for its head);
+// MemoryByteSource serves a buffer (tests, fuzzing).
 //
 //   imaging::codecs::FileByteSource src;
 //   if (!src.Open("/p/a.tif").ok()) ...
@@ -56,6 +57,10 @@ class FileByteSource : public ByteSource {
   // kCannotOpen (also for a folder, pipe or anything else that cannot be
   // read as a file).
   Result Open(const std::string& path);
+  // OpenAt(): Open() of `name` in the folder open as `folder_fd` (openat()
+  // semantics: an absolute `name` ignores the folder), for listings that
+  // open many files of one folder without looking its path up each time.
+  Result OpenAt(int folder_fd, const char* name);
   // size(): known from the head for short files, else asked of the file
   // system once, when first needed.
   uint64_t size() const override;
@@ -69,7 +74,16 @@ class FileByteSource : public ByteSource {
   int descriptor() const { return fd_; }
 
  private:
+  Result OpenFile(int folder_fd, const char* path);
+  // The head lives in first_ until a reader asks for more than one read
+  // gave; from then on it lives in head_.
+  bool grown() const { return !head_.empty(); }
+  const uint8_t* head_data() const { return grown() ? head_.data() : first_; }
+  size_t head_size() const { return grown() ? head_.size() : first_size_; }
+
   int fd_ = -1;
+  uint8_t first_[kHeadBytes];
+  size_t first_size_ = 0;
   mutable uint64_t size_ = 0;
   mutable bool size_known_ = false;
   uint64_t bytes_read_ = 0;

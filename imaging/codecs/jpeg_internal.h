@@ -88,7 +88,12 @@ struct JpegDecoder {
 
 bool JpegSniff(const uint8_t* data, size_t size);
 // kBadFile for data that is not JPEG, kBroken for a truncated header.
+// Plain headers are read from their bytes (jpeg_frame.h), the rest by
+// libjpeg, with the same facts either way.
 Result JpegReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info);
+// JpegReadInfoWithLibrary(): picture 0's facts as libjpeg's header reading
+// gives them, whatever the header.
+Result JpegReadInfoWithLibrary(const uint8_t* data, size_t size, FileInfo* info);
 // Decodes the picture: 8-bit grey with the grey flag for one-component
 // files, 24-bit otherwise (CMYK and YCCK converted to RGB).  With a bound it
 // decodes at the smallest DCT scale that still covers the fitted size, or

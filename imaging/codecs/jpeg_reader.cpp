@@ -9,6 +9,7 @@
 #include <cmath>
 #include <vector>
 
+#include "imaging/codecs/internal/jpeg_frame.h"
 #include "imaging/codecs/jpeg_dc_decoder.h"
 #include "imaging/codecs/jpeg_internal.h"
 
@@ -37,28 +38,36 @@ std::string CommentOf(const jpeg_decompress_struct& cinfo) {
   return text;
 }
 
-// Resolution from the JFIF density, or else from the EXIF block.
-void ResolutionOf(const jpeg_decompress_struct& cinfo, int* dpi_x, int* dpi_y) {
+// Resolution from the JFIF density, or else from the EXIF block (its
+// payload, `exif_size` bytes, or null).
+void Resolution(bool jfif, int unit, int x_density, int y_density, const uint8_t* exif, size_t exif_size,
+                int* dpi_x, int* dpi_y) {
   *dpi_x = *dpi_y = 0;
-  if (cinfo.saw_JFIF_marker && cinfo.X_density > 0 && cinfo.Y_density > 0) {
-    if (cinfo.density_unit == 1) {
-      *dpi_x = cinfo.X_density;
-      *dpi_y = cinfo.Y_density;
+  if (jfif && x_density > 0 && y_density > 0) {
+    if (unit == 1) {
+      *dpi_x = x_density;
+      *dpi_y = y_density;
       return;
     }
-    if (cinfo.density_unit == 2) {  // dots per centimetre
-      *dpi_x = static_cast<int>(std::lround(cinfo.X_density * 2.54));
-      *dpi_y = static_cast<int>(std::lround(cinfo.Y_density * 2.54));
+    if (unit == 2) {  // dots per centimetre
+      *dpi_x = static_cast<int>(std::lround(x_density * 2.54));
+      *dpi_y = static_cast<int>(std::lround(y_density * 2.54));
       return;
     }
   }
-  if (const jpeg_marker_struct* m = JpegExifMarker(cinfo)) {
-    ExifInfo exif;
-    if (JpegParseExif(m->data, m->data_length, &exif, nullptr) && exif.dpi_x > 0 && exif.dpi_y > 0) {
-      *dpi_x = exif.dpi_x;
-      *dpi_y = exif.dpi_y;
+  if (exif != nullptr) {
+    ExifInfo info;
+    if (JpegParseExif(exif, exif_size, &info, nullptr) && info.dpi_x > 0 && info.dpi_y > 0) {
+      *dpi_x = info.dpi_x;
+      *dpi_y = info.dpi_y;
     }
   }
+}
+
+void ResolutionOf(const jpeg_decompress_struct& cinfo, int* dpi_x, int* dpi_y) {
+  const jpeg_marker_struct* m = JpegExifMarker(cinfo);
+  Resolution(cinfo.saw_JFIF_marker, cinfo.density_unit, cinfo.X_density, cinfo.Y_density, m ? m->data : nullptr,
+             m ? m->data_length : 0, dpi_x, dpi_y);
 }
 
 // The EXIF thumbnail, when it covers the fitted size and has the main
@@ -115,6 +124,23 @@ int JpegScaleFor(int width, int height, int max_width, int max_height) {
 
 Result JpegReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
   if (index != 0) return Result(Status::kBadValue, "JPEG holds one picture");
+  // A plain header is read from its bytes; libjpeg reads the rest.
+  if (JpegFrame f; JpegReadFrame(data, size, &f)) {
+    FileInfo i;
+    i.format = FileFormat::kJpeg;
+    i.width = f.width;
+    i.height = f.height;
+    i.gray = f.components == 1;
+    i.bpp = i.gray ? 8 : 24;
+    Resolution(f.jfif, f.density_unit, f.x_density, f.y_density, f.exif, f.exif_size, &i.dpi_x, &i.dpi_y);
+    i.has_exif = f.exif != nullptr;
+    *info = i;
+    return Result::Ok();
+  }
+  return JpegReadInfoWithLibrary(data, size, info);
+}
+
+Result JpegReadInfoWithLibrary(const uint8_t* data, size_t size, FileInfo* info) {
   JpegDecoder dec;
   if (Result r = dec.Open(data, size, true); !r.ok()) return r;
   FileInfo i;

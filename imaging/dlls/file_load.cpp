@@ -1,13 +1,16 @@
 // libmv7file.so: recognising and loading picture files through the
 // engine's codecs.  Recognising a file opens it once and reads only its
 // header bytes.
+#include <fcntl.h>
+
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "imaging/codecs/byte_source.h"
 #include "imaging/codecs/codec.h"
-#include <fcntl.h>
 
 #include "imaging/dlls/internal/file_date.h"
 #include "imaging/dlls/internal/guard.h"
@@ -62,14 +65,47 @@ bool ToFileInfo(const imaging::codecs::FileInfo& fi, int32_t index, MVFileInfo* 
   return true;
 }
 
-// Opens the file and tells whether it starts like a drawing, which the
-// vector route reads; false when it cannot be opened.
-bool OpenPicture(const char* file, imaging::codecs::FileByteSource* source, bool* vector) {
-  if (!source->Open(file).ok()) return false;
+// Whether the file open in `source` starts like a drawing, which the
+// vector route reads.
+bool StartsLikeDrawing(imaging::codecs::FileByteSource* source) {
   size_t got = 0;
   const uint8_t* head = source->Head(imaging::codecs::kHeadBytes, &got);
-  *vector = imaging::vector::IsVectorData(head, std::min<size_t>(got, 1024));
-  return true;
+  return imaging::vector::IsVectorData(head, std::min<size_t>(got, 1024));
+}
+
+// MVFileTypePages(Dated) of the file open in `source`, whose path is
+// `file`, or folder + "/" + name when `name` is not null; the date (when
+// `date` is not null) is taken from the open file.
+int32_t DescribePages(imaging::codecs::FileByteSource* source, const char* file, const char* name,
+                      MVFileInfo* infos, int32_t capacity, int32_t date_kind, char* date) {
+  // The date of the file just opened, without looking its path up again.
+  if (date != nullptr && !FileDateText(source->descriptor(), "", AT_EMPTY_PATH, date_kind, date)) date[0] = '\0';
+  if (StartsLikeDrawing(source)) {
+    // Drawings are read by path.
+    std::string path(file);
+    if (name != nullptr) {
+      if (path.back() != '/') path += '/';
+      path += name;
+    }
+    if (int32_t known = 0; VectorFileType(path.c_str(), 0, infos, &known)) return known ? 1 : 0;
+  }
+  std::vector<imaging::codecs::FileInfo> pages;
+  if (!imaging::codecs::ReadPageInfos(source, 0, capacity, &pages).ok() || pages.empty()) return 0;
+  if (!ToFileInfo(pages[0], 0, &infos[0])) return 0;
+  const int32_t n = static_cast<int32_t>(std::min<size_t>(pages.size(), static_cast<size_t>(capacity)));
+  for (int32_t k = 1; k < n; ++k)
+    if (!ToFileInfo(pages[k], k, &infos[k])) infos[k] = MVFileInfo{};
+  return n;
+}
+
+// Whether `name` is a plain file name and folder + "/" + name (one "/"
+// after the root) fits a path buffer.
+bool FolderNameFits(const char* folder, const char* name) {
+  if (!PathFits(folder) || !PathFits(name) || folder[0] == '\0' || name[0] == '\0') return false;
+  if (std::strchr(name, '/') != nullptr) return false;
+  const size_t folder_size = std::strlen(folder);
+  const size_t slash = folder[folder_size - 1] == '/' ? 0 : 1;
+  return folder_size + slash + std::strlen(name) < MV_MAX_PATH;
 }
 
 }  // namespace
@@ -80,9 +116,8 @@ MV7_API int32_t MVFileType(const char* file, int32_t index, MVFileInfo* info) {
   return Guarded<int32_t>(0, [&]() -> int32_t {
     if (!PathFits(file) || index < 0 || info == nullptr) return 0;
     imaging::codecs::FileByteSource source;
-    bool vector = false;
-    if (!OpenPicture(file, &source, &vector)) return 0;
-    if (int32_t known = 0; vector && VectorFileType(file, index, info, &known)) return known;
+    if (!source.Open(file).ok()) return 0;
+    if (int32_t known = 0; StartsLikeDrawing(&source) && VectorFileType(file, index, info, &known)) return known;
     imaging::codecs::FileInfo fi;
     if (!imaging::codecs::ReadInfoFrom(&source, index, &fi).ok()) return 0;
     if (index >= fi.image_count) return 0;
@@ -100,18 +135,19 @@ MV7_API int32_t MVFileTypePagesDated(const char* file, MVFileInfo* infos, int32_
     if (date != nullptr) date[0] = '\0';
     if (!PathFits(file) || infos == nullptr || capacity < 1) return 0;
     imaging::codecs::FileByteSource source;
-    bool vector = false;
-    if (!OpenPicture(file, &source, &vector)) return 0;
-    // The date of the file just opened, without looking its path up again.
-    if (date != nullptr && !FileDateText(source.descriptor(), "", AT_EMPTY_PATH, date_kind, date)) date[0] = '\0';
-    if (int32_t known = 0; vector && VectorFileType(file, 0, infos, &known)) return known ? 1 : 0;
-    std::vector<imaging::codecs::FileInfo> pages;
-    if (!imaging::codecs::ReadPageInfos(&source, 0, capacity, &pages).ok() || pages.empty()) return 0;
-    if (!ToFileInfo(pages[0], 0, &infos[0])) return 0;
-    const int32_t n = static_cast<int32_t>(std::min<size_t>(pages.size(), static_cast<size_t>(capacity)));
-    for (int32_t k = 1; k < n; ++k)
-      if (!ToFileInfo(pages[k], k, &infos[k])) infos[k] = MVFileInfo{};
-    return n;
+    if (!source.Open(file).ok()) return 0;
+    return DescribePages(&source, file, nullptr, infos, capacity, date_kind, date);
+  });
+}
+
+MV7_API int32_t MVFileTypePagesAt(int32_t folder_fd, const char* folder, const char* name, MVFileInfo* infos,
+                                  int32_t capacity, int32_t date_kind, char* date) {
+  return Guarded<int32_t>(0, [&]() -> int32_t {
+    if (date != nullptr) date[0] = '\0';
+    if (folder_fd < 0 || !FolderNameFits(folder, name) || infos == nullptr || capacity < 1) return 0;
+    imaging::codecs::FileByteSource source;
+    if (!source.OpenAt(folder_fd, name).ok()) return 0;
+    return DescribePages(&source, folder, name, infos, capacity, date_kind, date);
   });
 }
 

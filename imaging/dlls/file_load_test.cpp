@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/inotify.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -319,6 +320,103 @@ TEST(MVFileTypePagesDated, GivesTheDateGetFileDateTimeExGivesFromTheSameOpening)
   { FILE* f = std::fopen(text.c_str(), "w"); std::fputs("not a picture", f); std::fclose(f); }
   std::strcpy(date, "x");
   EXPECT_EQ(MVFileTypePagesDated(text.c_str(), dated.data(), 4, MV_DATE_LAST_WRITE, date), 0);
+}
+
+TEST(MVFileTypePagesAt, AnswersAsMVFileTypePagesDatedForEveryKindOfFile) {
+  TempFolder tmp;
+  const std::string folder = tmp.File("");
+  std::vector<std::string> names;
+  auto keep = [&](const std::string& path) { names.push_back(path.substr(path.rfind('/') + 1)); };
+  keep(SavePicture(tmp, "a.png", Blocks(9, 8, 4), imaging::codecs::SaveType::kPng));
+  keep(SavePicture(tmp, "b.bmp", Blocks(5, 3, 24), imaging::codecs::SaveType::kBmp));
+  keep(SavePicture(tmp, "c d.jpg", Blocks(33, 17, 24), imaging::codecs::SaveType::kJpeg));
+  keep(SavePicture(tmp, "e.gif", Blocks(6, 6, 8), imaging::codecs::SaveType::kGif));
+  const std::string camera = tmp.File("camera.jpg");
+  ASSERT_TRUE(mv7test::WriteJpeg(Blocks(64, 48, 24), camera, mv7test::Exif::kWithThumbnail));
+  keep(camera);
+  const std::string tif = tmp.File("pages.tif");
+  WriteGreyTiffPages(tif, {{4, 3}, {7, 2}, {3, 5}});
+  keep(tif);
+  const std::string svg = tmp.File("drawing.svg");
+  {
+    FILE* f = std::fopen(svg.c_str(), "w");
+    std::fputs("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40\" height=\"30\"></svg>", f);
+    std::fclose(f);
+  }
+  keep(svg);
+  const std::string text = tmp.File("notes.jpg");
+  {
+    FILE* f = std::fopen(text.c_str(), "w");
+    std::fputs("not a picture", f);
+    std::fclose(f);
+  }
+  keep(text);
+  ASSERT_EQ(::mkdir(tmp.File("sub.png").c_str(), 0700), 0);
+  keep(tmp.File("sub.png"));
+  names.push_back("missing.png");
+
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(dir, 0);
+  int recognised = 0;
+  for (const std::string& name : names) {
+    const std::string path = folder + name;
+    for (int kind : {MV_DATE_CREATION, MV_DATE_LAST_WRITE, MV_DATE_LAST_ACCESS}) {
+      std::vector<MVFileInfo> by_path(4), at(4);
+      char date_by_path[MV_DATE_TEXT_SIZE] = "x", date_at[MV_DATE_TEXT_SIZE] = "y";
+      const int n = MVFileTypePagesDated(path.c_str(), by_path.data(), 4, kind, date_by_path);
+      OpenCounter opens(path);
+      ASSERT_EQ(MVFileTypePagesAt(dir, folder.c_str(), name.c_str(), at.data(), 4, kind, date_at), n) << name;
+      if (opens.ok() && n > 0 && name != "drawing.svg") {
+        EXPECT_EQ(opens.Take(), 1) << name;
+      }
+      EXPECT_EQ(std::memcmp(by_path.data(), at.data(), sizeof(MVFileInfo) * static_cast<size_t>(n)), 0) << name;
+      if (n > 0) {
+        EXPECT_STREQ(date_at, date_by_path) << name;
+      }
+      if (n > 0 && kind == MV_DATE_LAST_WRITE) ++recognised;
+    }
+    // Without a date, the pages alone.
+    std::vector<MVFileInfo> plain(4), at(4);
+    const int n = MVFileTypePages(path.c_str(), plain.data(), 4);
+    ASSERT_EQ(MVFileTypePagesAt(dir, folder.c_str(), name.c_str(), at.data(), 4, -1, nullptr), n) << name;
+    EXPECT_EQ(std::memcmp(plain.data(), at.data(), sizeof(MVFileInfo) * static_cast<size_t>(n)), 0) << name;
+  }
+  EXPECT_EQ(recognised, 7);  // all but the text file, the folder and the missing name
+  ::close(dir);
+}
+
+TEST(MVFileTypePagesAt, OpensRelativeToTheFolderAndRefusesBadArguments) {
+  TempFolder tmp;
+  ASSERT_EQ(::mkdir(tmp.File("old").c_str(), 0700), 0);
+  SavePicture(tmp, "old/a.png", Blocks(9, 8, 4), imaging::codecs::SaveType::kPng);
+  const std::string folder = tmp.File("old");
+  const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(dir, 0);
+  MVFileInfo info[2] = {};
+  char date[MV_DATE_TEXT_SIZE] = {};
+  ASSERT_EQ(MVFileTypePagesAt(dir, folder.c_str(), "a.png", info, 2, MV_DATE_LAST_WRITE, date), 1);
+  EXPECT_EQ(info[0].width, 9);
+  // The file is found through the descriptor: the folder's path is not
+  // looked up again (it has been renamed meanwhile).
+  ASSERT_EQ(std::rename(folder.c_str(), tmp.File("new").c_str()), 0);
+  MVFileInfo moved[2] = {};
+  ASSERT_EQ(MVFileTypePagesAt(dir, folder.c_str(), "a.png", moved, 2, MV_DATE_LAST_WRITE, date), 1);
+  EXPECT_EQ(std::memcmp(&moved[0], &info[0], sizeof info[0]), 0);
+  EXPECT_EQ(MVFileType((folder + "/a.png").c_str(), 0, moved), 0);
+
+  // The folder fits a path buffer, the folder and the name together do not.
+  const std::string long_folder = "/" + std::string(MV_MAX_PATH - 4, 'f');
+  std::strcpy(date, "x");
+  EXPECT_EQ(MVFileTypePagesAt(dir, long_folder.c_str(), "a.png", info, 2, MV_DATE_LAST_WRITE, date), 0);
+  EXPECT_STREQ(date, "");  // the date is emptied on every failure
+  EXPECT_EQ(MVFileTypePagesAt(dir, folder.c_str(), "../new/a.png", info, 2, -1, nullptr), 0);
+  EXPECT_EQ(MVFileTypePagesAt(dir, folder.c_str(), "", info, 2, -1, nullptr), 0);
+  EXPECT_EQ(MVFileTypePagesAt(dir, folder.c_str(), nullptr, info, 2, -1, nullptr), 0);
+  EXPECT_EQ(MVFileTypePagesAt(dir, nullptr, "a.png", info, 2, -1, nullptr), 0);
+  EXPECT_EQ(MVFileTypePagesAt(dir, folder.c_str(), "a.png", nullptr, 2, -1, nullptr), 0);
+  EXPECT_EQ(MVFileTypePagesAt(dir, folder.c_str(), "a.png", info, 0, -1, nullptr), 0);
+  EXPECT_EQ(MVFileTypePagesAt(-1, folder.c_str(), "a.png", info, 2, -1, nullptr), 0);
+  ::close(dir);
 }
 
 }  // namespace

@@ -45,7 +45,7 @@
  *                  MVGlobalFree, MVGlobalCount, MVFreeMemory, MVGetImageType,
  *                  MVResize, SetImageSize, GetDibPalSize, MVBitmapFromDib,
  *                  MVDibFromBitmap, CreateBIPalette, MVGetBitmapSize;
- *   libmv7file:    MVFileType, MVFileTypePages(Dated), MVFileLoad, MVJpegExifInfo,
+ *   libmv7file:    MVFileType, MVFileTypePages(Dated, At), MVFileLoad, MVJpegExifInfo,
  *                  and the path entries (GetFileExt, GetPathFileExt, GetPathDir,
  *                  GetFullpathFilename, CutPagefromFilename,
  *                  GetPagefromFilename, IsSetDrive, SetTermYEN), the file
@@ -325,6 +325,16 @@ MV7_API int32_t MVFileTypePages(const char* file, MVFileInfo* infos, int32_t cap
  * the same opening of the file; `date` is "" when it cannot be taken. */
 MV7_API int32_t MVFileTypePagesDated(const char* file, MVFileInfo* infos, int32_t capacity, int32_t date_kind,
                                      char* date);
+/* MVFileTypePagesAt() is MVFileTypePagesDated() of the file `name` in the
+ * folder `folder`, which the caller holds open as `folder_fd` (a descriptor
+ * of that same folder, e.g. dirfd() of the directory stream it lists): the
+ * file is opened relative to the descriptor, so a listing of many files
+ * does not have the folder's path looked up again for each.  `name` is a
+ * plain file name (no "/"); folder + "/" + name must fit MV_MAX_PATH.  With
+ * `date` null no date is taken (date_kind is then ignored).  0 as
+ * MVFileTypePagesDated() fails, and for a bad descriptor or name. */
+MV7_API int32_t MVFileTypePagesAt(int32_t folder_fd, const char* folder, const char* name, MVFileInfo* infos,
+                                  int32_t capacity, int32_t date_kind, char* date);
 
 /* MVFileLoad() decodes picture `index` into a new image handle.  A
  * max_width or max_height > 0 fits the picture inside that bound (aspect

@@ -51,6 +51,7 @@
   X(MV7_LIB_FILE, MVFileType)                          \
   X(MV7_LIB_FILE, MVFileTypePages)                     \
   X(MV7_LIB_FILE, MVFileTypePagesDated)                \
+  X(MV7_LIB_FILE, MVFileTypePagesAt)                   \
   X(MV7_LIB_FILE, MVFileLoad)                          \
   X(MV7_LIB_FILE, MVJpegExifInfo)                      \
   X(MV7_LIB_FILE, DataFileReadOpen)                    \

@@ -53,8 +53,10 @@ bool DllPathServices::FileType(const std::string& path, int index, FileTypeInfo*
 
 namespace {
 
-// MVFileTypePagesDated (date_kind < 0: MVFileTypePages) into `pages`.
-bool LibraryPages(const std::string& path, int max, int date_kind, std::vector<FileTypeInfo>* pages, char* date) {
+// The records of one call into `pages`: `ask` fills up to `max` records
+// and returns how many it filled.
+template <typename Ask>
+bool LibraryPages(int max, std::vector<FileTypeInfo>* pages, Ask&& ask) {
   pages->clear();
   max = std::clamp(max, 1, 32767);
   // One buffer per thread, grown to the largest request and reused: a
@@ -65,8 +67,7 @@ bool LibraryPages(const std::string& path, int max, int date_kind, std::vector<F
     buffer.reset(new MVFileInfo[static_cast<size_t>(max)]);
     capacity = max;
   }
-  const int n = date_kind < 0 ? T().MVFileTypePages(path.c_str(), buffer.get(), max)
-                              : T().MVFileTypePagesDated(path.c_str(), buffer.get(), max, date_kind, date);
+  const int n = ask(buffer.get(), max);
   if (n < 1) return false;
   pages->resize(static_cast<size_t>(std::min(n, max)));
   for (size_t k = 0; k < pages->size(); ++k) {
@@ -80,15 +81,34 @@ bool LibraryPages(const std::string& path, int max, int date_kind, std::vector<F
 
 bool DllPathServices::FileTypePages(const std::string& path, int max, std::vector<FileTypeInfo>* pages) const {
   if (!T().MVFileTypePages) return PathServices::FileTypePages(path, max, pages);
-  return LibraryPages(path, max, -1, pages, nullptr);
+  return LibraryPages(max, pages, [&](MVFileInfo* infos, int n) { return T().MVFileTypePages(path.c_str(), infos, n); });
 }
 
 bool DllPathServices::FileTypePagesDated(const std::string& path, int max, int date_kind,
                                          std::vector<FileTypeInfo>* pages, char* date) const {
   if (!T().MVFileTypePagesDated) return PathServices::FileTypePagesDated(path, max, date_kind, pages, date);
   date[0] = '\0';
-  if (!LibraryPages(path, max, date_kind < 0 ? kDateLastWrite : date_kind, pages, date)) return false;
+  const int kind = date_kind < 0 ? kDateLastWrite : date_kind;
+  if (!LibraryPages(max, pages, [&](MVFileInfo* infos, int n) {
+        return T().MVFileTypePagesDated(path.c_str(), infos, n, kind, date);
+      }))
+    return false;
   date[kDateTextSize - 1] = '\0';
+  return true;
+}
+
+bool DllPathServices::FileTypePagesIn(int folder_fd, const std::string& folder, const char* name,
+                                      const std::string& path, int max, int date_kind,
+                                      std::vector<FileTypeInfo>* pages, char* date) const {
+  if (folder_fd < 0 || !T().MVFileTypePagesAt)
+    return PathServices::FileTypePagesIn(folder_fd, folder, name, path, max, date_kind, pages, date);
+  char* const out = date_kind >= 0 ? date : nullptr;
+  if (out) out[0] = '\0';
+  if (!LibraryPages(max, pages, [&](MVFileInfo* infos, int n) {
+        return T().MVFileTypePagesAt(folder_fd, folder.c_str(), name, infos, n, date_kind, out);
+      }))
+    return false;
+  if (out) out[kDateTextSize - 1] = '\0';
   return true;
 }
 

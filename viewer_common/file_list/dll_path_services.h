@@ -25,6 +25,10 @@ class DllPathServices : public PathServices {
   // from the same opening of the file.
   bool FileTypePagesDated(const std::string& path, int max, int date_kind, std::vector<FileTypeInfo>* pages,
                           char* date) const override;
+  // Through MVFileTypePagesAt when the library has it and the folder is
+  // held open: the file is opened relative to the folder.
+  bool FileTypePagesIn(int folder_fd, const std::string& folder, const char* name, const std::string& path,
+                       int max, int date_kind, std::vector<FileTypeInfo>* pages, char* date) const override;
   bool DateText(const std::string& path, int kind, char* out) const override;
   int64_t FileNameSize(const std::string& path) const override;
 };

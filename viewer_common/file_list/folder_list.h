@@ -92,7 +92,8 @@ const SortParameters& CurrentSortParameters();
 std::string SortKey(const PathServices& paths, int sort, const ThumbnailEntry& entry);
 // CompareEntries(): <0, 0, >0 by the process-wide parameters.
 int CompareEntries(const PathServices& paths, const ThumbnailEntry& a, const ThumbnailEntry& b);
-// SortEntries(): sorts the whole list (unstable) by `params`.
+// SortEntries(): sorts the whole list by `params`; entries whose keys are
+// equal keep their order.
 void SortEntries(const PathServices& paths, SortParameters params, EntryList* list);
 
 // ExtensionInTable(): the name's extension occurs in an upper-cased table

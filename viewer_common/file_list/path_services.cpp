@@ -57,6 +57,11 @@ bool PathServices::FileTypePagesDated(const std::string& path, int max, int date
   return true;
 }
 
+bool PathServices::FileTypePagesIn(int, const std::string&, const char*, const std::string& path, int max,
+                                   int date_kind, std::vector<FileTypeInfo>* pages, char* date) const {
+  return date_kind >= 0 ? FileTypePagesDated(path, max, date_kind, pages, date) : FileTypePages(path, max, pages);
+}
+
 void FormatDateText(int64_t seconds, char* out) {
   std::time_t t = static_cast<std::time_t>(seconds);
   std::tm tm{};

@@ -62,6 +62,14 @@ class PathServices {
   // This fallback asks DateText() after FileTypePages().
   virtual bool FileTypePagesDated(const std::string& path, int max, int date_kind, std::vector<FileTypeInfo>* pages,
                                   char* date) const;
+  // FileTypePagesIn(): for the file `name` of `folder`, whose full path is
+  // `path`, FileTypePagesDated() when date_kind >= 0, else FileTypePages()
+  // (`date` untouched).  The caller holds the folder open as `folder_fd`
+  // (-1 when it does not), so the file can be opened relative to it instead
+  // of by its path.  This fallback asks by path.
+  virtual bool FileTypePagesIn(int folder_fd, const std::string& folder, const char* name,
+                               const std::string& path, int max, int date_kind, std::vector<FileTypeInfo>* pages,
+                               char* date) const;
   // Date text of the kind into `out` (kDateTextSize bytes); false on failure.
   virtual bool DateText(const std::string& path, int kind, char* out) const = 0;
   // Size of a regular file, -1 when missing or not a regular file.

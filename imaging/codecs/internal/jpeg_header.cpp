@@ -41,10 +41,12 @@ Result JpegGatherHeader(ByteSource* source, std::vector<uint8_t>* out, bool* has
   uint8_t start[3] = {};
   if (source->ReadAt(0, start, 3) != 3 || start[0] != 0xFF || start[1] != kSoi || start[2] != 0xFF)
     return Result(Status::kBadFile, "not JPEG data");
-  std::vector<uint8_t> header = {0xFF, kSoi};
+  std::vector<uint8_t> header;
+  header.reserve(1024);  // the usual tables and a JFIF segment, without growing
+  header.push_back(0xFF);
+  header.push_back(kSoi);
   bool kept_exif = false;
   uint64_t pos = 2;
-  std::vector<uint8_t> segment;
   for (int n = 0; n < kMaxSegments; ++n) {
     uint8_t mark[4] = {};
     if (source->ReadAt(pos, mark, 2) != 2) return Result(Status::kBroken, "JPEG header ends early");
@@ -84,9 +86,11 @@ Result JpegGatherHeader(ByteSource* source, std::vector<uint8_t>* out, bool* has
              (code == kApp14 && id_len >= 5 && std::memcmp(id, "Adobe", 5) == 0);
       if (exif && keep) kept_exif = true;
     }
-    if (keep) {
-      if (!source->ReadRange(pos, length + 2, &segment)) return Result(Status::kBroken, "JPEG header ends early");
-      header.insert(header.end(), segment.begin(), segment.end());
+    if (keep) {  // read straight onto the end of the header
+      const size_t at = header.size();
+      header.resize(at + length + 2);
+      if (source->ReadAt(pos, header.data() + at, length + 2) != length + 2)
+        return Result(Status::kBroken, "JPEG header ends early");
     }
     pos += 2 + length;
     if (code == kSos) {
