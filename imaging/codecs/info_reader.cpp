@@ -6,7 +6,9 @@
 #include "imaging/codecs/codec.h"
 #include "imaging/codecs/gif_internal.h"
 #include "imaging/codecs/internal/format_codec.h"
+#include "imaging/codecs/internal/jpeg_frame.h"
 #include "imaging/codecs/internal/jpeg_header.h"
+#include "imaging/codecs/jpeg_internal.h"
 #include "imaging/codecs/tiff_internal.h"
 
 namespace imaging::codecs {
@@ -108,6 +110,17 @@ Result ReadPageInfos(ByteSource* source, int first, int max, std::vector<FileInf
   if (codec->read_info == nullptr) return Result(Status::kUnsupported, "format has no reader");
   if (format == FileFormat::kTiff) return internal::TiffReadPages(source, first, max, pages);
 
+  if (format == FileFormat::kJpeg && first == 0) {
+    // A plain header inside the first bytes is read as it lies there: the
+    // facts are those of its gathered header (the segments gathering
+    // drops say nothing of them).
+    size_t got = 0;
+    const uint8_t* head = source->Head(kHeadBytes, &got);
+    if (internal::JpegFrame frame; internal::JpegReadFrame(head, got, &frame)) {
+      pages->push_back(internal::JpegFrameInfo(frame));
+      return Result::Ok();
+    }
+  }
   std::vector<uint8_t> bytes;
   bool has_exif = false;
   if (Result r = HeaderBytes(source, format, &bytes, &has_exif); !r.ok()) return r;

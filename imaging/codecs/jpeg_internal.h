@@ -27,6 +27,7 @@
 // clang-format on
 
 #include "imaging/codecs/codec.h"
+#include "imaging/codecs/internal/jpeg_frame.h"
 
 namespace imaging::codecs::internal {
 
@@ -94,6 +95,9 @@ Result JpegReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info)
 // JpegReadInfoWithLibrary(): picture 0's facts as libjpeg's header reading
 // gives them, whatever the header.
 Result JpegReadInfoWithLibrary(const uint8_t* data, size_t size, FileInfo* info);
+// JpegFrameInfo(): the facts of a header JpegReadFrame() read (the
+// resolution from the JFIF density, else from the EXIF block).
+FileInfo JpegFrameInfo(const JpegFrame& frame);
 // Decodes the picture: 8-bit grey with the grey flag for one-component
 // files, 24-bit otherwise (CMYK and YCCK converted to RGB).  With a bound it
 // decodes at the smallest DCT scale that still covers the fitted size, or

@@ -126,18 +126,22 @@ Result JpegReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info)
   if (index != 0) return Result(Status::kBadValue, "JPEG holds one picture");
   // A plain header is read from its bytes; libjpeg reads the rest.
   if (JpegFrame f; JpegReadFrame(data, size, &f)) {
-    FileInfo i;
-    i.format = FileFormat::kJpeg;
-    i.width = f.width;
-    i.height = f.height;
-    i.gray = f.components == 1;
-    i.bpp = i.gray ? 8 : 24;
-    Resolution(f.jfif, f.density_unit, f.x_density, f.y_density, f.exif, f.exif_size, &i.dpi_x, &i.dpi_y);
-    i.has_exif = f.exif != nullptr;
-    *info = i;
+    *info = JpegFrameInfo(f);
     return Result::Ok();
   }
   return JpegReadInfoWithLibrary(data, size, info);
+}
+
+FileInfo JpegFrameInfo(const JpegFrame& f) {
+  FileInfo i;
+  i.format = FileFormat::kJpeg;
+  i.width = f.width;
+  i.height = f.height;
+  i.gray = f.components == 1;
+  i.bpp = i.gray ? 8 : 24;
+  Resolution(f.jfif, f.density_unit, f.x_density, f.y_density, f.exif, f.exif_size, &i.dpi_x, &i.dpi_y);
+  i.has_exif = f.exif != nullptr;
+  return i;
 }
 
 Result JpegReadInfoWithLibrary(const uint8_t* data, size_t size, FileInfo* info) {

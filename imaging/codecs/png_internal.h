@@ -21,7 +21,12 @@ bool PngSniff(const uint8_t* data, size_t size);
 // Header, resolution and depth as PngLoad() would deliver them.  kBadFile
 // for data that is not PNG, kBroken for a damaged or truncated header,
 // kMemory for sides beyond the engine's limits.
+// Plain headers are read from their chunks (internal/png_header.h), the
+// rest by libpng, with the same facts either way.
 Result PngReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info);
+// PngReadInfoWithLibrary(): picture 0's facts as libpng's header reading
+// gives them, whatever the header.
+Result PngReadInfoWithLibrary(const uint8_t* data, size_t size, FileInfo* info);
 
 // Decodes the picture: palette and grey of 1/4/8 bits (2 bits become 4,
 // 16-bit grey becomes 8), RGB as 24 bpp, grey+alpha, RGBA and RGB with a

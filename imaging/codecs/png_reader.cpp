@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "imaging/codecs/internal/png_header.h"
 #include "imaging/codecs/png_internal.h"
 #include "imaging/dib.h"
 
@@ -149,6 +150,16 @@ uint64_t CompressedPixelBytes(const uint8_t* data, size_t size) {
   return total;
 }
 
+// The engine's depth of a picture of the colour type and depth.
+int EngineDepth(int color_type, int bit_depth, bool has_trns) {
+  switch (color_type) {
+    case PNG_COLOR_TYPE_PALETTE:
+    case PNG_COLOR_TYPE_GRAY: return bit_depth == 2 ? 4 : bit_depth > 8 ? 8 : bit_depth;
+    case PNG_COLOR_TYPE_RGB: return has_trns ? 32 : 24;
+    default: return 32;  // grey+alpha, RGBA
+  }
+}
+
 struct Layout {
   uint32_t width = 0;
   uint32_t height = 0;
@@ -169,16 +180,9 @@ Layout Describe(png_structp png, png_infop info) {
   l.bit_depth = png_get_bit_depth(png, info);
   l.interlaced = png_get_interlace_type(png, info) != PNG_INTERLACE_NONE;
   l.has_trns = png_get_valid(png, info, PNG_INFO_tRNS) != 0;
-  switch (l.color_type) {
-    case PNG_COLOR_TYPE_PALETTE:
-    case PNG_COLOR_TYPE_GRAY:
-      l.bpp = l.bit_depth == 2 ? 4 : l.bit_depth > 8 ? 8 : l.bit_depth;
-      l.spread_2bit = l.bit_depth == 2;
-      l.gray = l.color_type == PNG_COLOR_TYPE_GRAY;
-      break;
-    case PNG_COLOR_TYPE_RGB: l.bpp = l.has_trns ? 32 : 24; break;
-    default: l.bpp = 32; break;  // grey+alpha, RGBA
-  }
+  l.bpp = EngineDepth(l.color_type, l.bit_depth, l.has_trns);
+  l.spread_2bit = (l.color_type == PNG_COLOR_TYPE_PALETTE || l.color_type == PNG_COLOR_TYPE_GRAY) && l.bit_depth == 2;
+  l.gray = l.color_type == PNG_COLOR_TYPE_GRAY;
   return l;
 }
 
@@ -337,6 +341,26 @@ Result ReadReduced(Decoder* d, const Layout& l, int k, Image* out) {
 
 Result PngReadInfo(const uint8_t* data, size_t size, int index, FileInfo* info) {
   if (index != 0) return Result(Status::kBadValue, "PNG files hold one picture");
+  if (Result r = CheckHeader(data, size); !r.ok()) return r;
+  // A plain header is read from its chunks; libpng reads the rest.
+  if (PngHeader h; PngReadHeader(data, size, &h)) {
+    FileInfo fi;
+    fi.format = FileFormat::kPng;
+    fi.width = static_cast<int>(h.width);
+    fi.height = static_cast<int>(h.height);
+    fi.bpp = EngineDepth(h.color_type, h.bit_depth, h.has_trns);
+    fi.gray = h.color_type == PNG_COLOR_TYPE_GRAY || (h.color_type == PNG_COLOR_TYPE_PALETTE && h.grey_palette);
+    if (h.unit == PNG_RESOLUTION_METER) {
+      fi.dpi_x = Dpi(h.x_per_unit);
+      fi.dpi_y = Dpi(h.y_per_unit);
+    }
+    *info = fi;
+    return Result::Ok();
+  }
+  return PngReadInfoWithLibrary(data, size, info);
+}
+
+Result PngReadInfoWithLibrary(const uint8_t* data, size_t size, FileInfo* info) {
   if (Result r = CheckHeader(data, size); !r.ok()) return r;
   Decoder d(data, size);
   if (!d.ready()) return Result(Status::kMemory, "cannot start libpng");

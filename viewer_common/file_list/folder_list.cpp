@@ -374,21 +374,14 @@ void SortEntries(const PathServices& paths, SortParameters params, EntryList* li
     }
     spans[i] = {at, arena.size() - at};
   }
-  std::vector<uint32_t> order = SortedOrder(arena, spans, p.sort_order == kSortOrderDec);
-  // Entries go to their sorted places in place, cycle by cycle.
-  for (size_t start = 0; start < order.size(); ++start) {
-    if (order[start] == start) continue;
-    size_t at = start;
-    ThumbnailEntry held = std::move(v[start]);
-    while (order[at] != start) {
-      const size_t from = order[at];
-      v[at] = std::move(v[from]);
-      order[at] = static_cast<uint32_t>(at);
-      at = from;
-    }
-    v[at] = std::move(held);
-    order[at] = static_cast<uint32_t>(at);
-  }
+  const std::vector<uint32_t> order = SortedOrder(arena, spans, p.sort_order == kSortOrderDec);
+  // The entries are moved into a new array in sorted order: reads in
+  // sorted order run ahead of each other, where cycles through the array
+  // would wait on every read.
+  std::vector<ThumbnailEntry> sorted;
+  sorted.reserve(v.size());
+  for (const uint32_t from : order) sorted.push_back(std::move(v[from]));
+  v.swap(sorted);
 }
 
 bool ExtensionInTable(const PathServices& paths, const std::string& name, const ExtensionTable& table) {
