@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   internal::PngHeader header;
   if (!internal::PngReadHeader(data, size, &header)) return 0;
   FileInfo fast, library;
-  const Result a = internal::PngReadInfo(data, size, 0, &fast);
-  const Result b = internal::PngReadInfoWithLibrary(data, size, &library);
+  const imaging::Result a = internal::PngReadInfo(data, size, 0, &fast);
+  const imaging::Result b = internal::PngReadInfoWithLibrary(data, size, &library);
   if (!a.ok()) {  // sides beyond the limits, refused ahead of either reading
     if (b.ok() || a.code() != b.code()) std::abort();
     return 0;

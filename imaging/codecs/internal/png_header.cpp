@@ -54,7 +54,7 @@ bool PngReadHeader(const uint8_t* data, size_t size, PngHeader* out) {
       *out = h;
       return true;
     }
-    if (length > kMaxChunkBytes || length > size - pos - 12) return false;
+    if (length > kMaxChunkBytes || size - pos < 12 || length > size - pos - 12) return false;
     const uint8_t* body = type + 4;
     const uLong crc = crc32(crc32(0L, Z_NULL, 0), type, length + 4);
     if (crc != Be32(body + length)) return false;
