@@ -11,7 +11,7 @@ PACKAGES=(
   qt6-base-dev qt6-svg-dev libqt6svg6 libxcb1-dev
   # codecs
   libturbojpeg0-dev libjpeg62-turbo-dev libpng-dev libtiff-dev libgif-dev
-  libopenjp2-7-dev libexif-dev libdeflate-dev
+  libopenjp2-7-dev libexif-dev libdeflate-dev zlib1g-dev
   # pixel work, structured storage, scanner
   libopencv-imgproc-dev libgsf-1-dev libsane-dev sane-utils
   # tests and screenshots
