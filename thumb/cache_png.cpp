@@ -1,10 +1,8 @@
 #include "thumb/cache_png.h"
 
 #include <libdeflate.h>
-#include <png.h>
 
 #include <climits>
-#include <csetjmp>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -174,56 +172,31 @@ libdeflate_decompressor* ThreadDecompressor() {
 
 // ---- writing ---------------------------------------------------------------
 
-void WriteBytes(png_structp png, png_bytep data, size_t n) {
-  static_cast<QByteArray*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data),
-                                                        static_cast<qsizetype>(n));
-}
-void Flush(png_structp) {}
-[[noreturn]] void Fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
-void Ignore(png_structp, png_const_charp) {}
-
-// libpng's write state, freed on every way out.
-struct Writer {
-  png_structp png = nullptr;
-  png_infop info = nullptr;
-  ~Writer() { png_destroy_write_struct(&png, &info); }
+struct CompressorFree {
+  void operator()(libdeflate_compressor* c) const { libdeflate_free_compressor(c); }
 };
 
-// The libpng side of EncodeRgba(), kept apart: everything it uses is made
-// by the caller, so a longjmp out of libpng leaves nothing half built.
-bool WritePng(const QImage& src, png_text* text, int text_count, bool alpha, int filters, int level, uint8_t* row,
-              QByteArray* bytes) {
-  Writer wr;
-  wr.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, Fail, Ignore);
-  if (wr.png == nullptr) return false;
-  wr.info = png_create_info_struct(wr.png);
-  if (wr.info == nullptr) return false;
-  if (setjmp(png_jmpbuf(wr.png))) return false;
-  const int w = src.width(), h = src.height();
-  png_set_write_fn(wr.png, bytes, WriteBytes, Flush);
-  png_set_IHDR(wr.png, wr.info, static_cast<png_uint_32>(w), static_cast<png_uint_32>(h), 8,
-               alpha ? PNG_COLOR_TYPE_RGB_ALPHA : PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_set_filter(wr.png, PNG_FILTER_TYPE_BASE, filters);
-  png_set_compression_level(wr.png, level);
-  if (text_count > 0) png_set_text(wr.png, wr.info, text, text_count);
-  if (src.dotsPerMeterX() > 0 && src.dotsPerMeterY() > 0)
-    png_set_pHYs(wr.png, wr.info, static_cast<png_uint_32>(src.dotsPerMeterX()),
-                 static_cast<png_uint_32>(src.dotsPerMeterY()), PNG_RESOLUTION_METER);
-  png_write_info(wr.png, wr.info);
-  for (int y = 0; y < h; ++y) {
-    const auto* line = reinterpret_cast<const QRgb*>(src.constScanLine(y));
-    uint8_t* o = row;
-    for (int x = 0; x < w; ++x) {
-      *o++ = static_cast<uint8_t>(qRed(line[x]));
-      *o++ = static_cast<uint8_t>(qGreen(line[x]));
-      *o++ = static_cast<uint8_t>(qBlue(line[x]));
-      if (alpha) *o++ = static_cast<uint8_t>(qAlpha(line[x]));
-    }
-    png_write_row(wr.png, row);
-  }
-  png_write_end(wr.png, nullptr);
-  return true;
+// One compressor a thread and level, kept (each holds its hash tables).
+libdeflate_compressor* ThreadCompressor(int level) {
+  thread_local std::unique_ptr<libdeflate_compressor, CompressorFree> kept[13];
+  auto& c = kept[level];
+  if (!c) c.reset(libdeflate_alloc_compressor(level));
+  return c.get();
+}
+
+void PutBe32(std::string* out, uint32_t v) {
+  const char b[4] = {static_cast<char>(v >> 24), static_cast<char>(v >> 16), static_cast<char>(v >> 8),
+                     static_cast<char>(v)};
+  out->append(b, 4);
+}
+
+// One chunk: length, type, data, the CRC of type and data.
+void PutChunk(std::string* png, const char* type, const void* data, size_t n) {
+  PutBe32(png, static_cast<uint32_t>(n));
+  const size_t type_at = png->size();
+  png->append(type, 4);
+  png->append(static_cast<const char*>(data), n);
+  PutBe32(png, libdeflate_crc32(0, png->data() + type_at, n + 4));
 }
 
 }  // namespace
@@ -345,22 +318,63 @@ bool DecodeSimple(const QByteArray& png, const Chunks& c, QImage* out) {
 }
 
 QByteArray EncodeRgba(const QImage& picture, const std::vector<std::pair<std::string, std::string>>& text, bool alpha,
-                      int filters, int level) {
-  if (picture.isNull()) return {};
+                      int level) {
+  if (picture.isNull() || level < 0 || level > 12) return {};
   const QImage src = picture.convertToFormat(QImage::Format_ARGB32);
-  std::vector<png_text> chunks(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    chunks[i] = png_text{};
-    chunks[i].compression = PNG_TEXT_COMPRESSION_NONE;
-    chunks[i].key = const_cast<char*>(text[i].first.c_str());
-    chunks[i].text = const_cast<char*>(text[i].second.c_str());
-    chunks[i].text_length = text[i].second.size();
+  const uint32_t w = static_cast<uint32_t>(src.width()), h = static_cast<uint32_t>(src.height());
+  const size_t channels = alpha ? 4 : 3;
+  const size_t row_bytes = w * channels;
+  // The rows as samples, then each but the first as its difference from
+  // the row above (filter "up"), back to front so every row still sees
+  // the samples above it.
+  std::vector<uint8_t> raw(static_cast<size_t>(h) * (row_bytes + 1));
+  for (uint32_t y = 0; y < h; ++y) {
+    const auto* line = reinterpret_cast<const QRgb*>(src.constScanLine(static_cast<int>(y)));
+    uint8_t* o = raw.data() + static_cast<size_t>(y) * (row_bytes + 1);
+    *o++ = y == 0 ? 0 : 2;
+    for (uint32_t x = 0; x < w; ++x) {
+      *o++ = static_cast<uint8_t>(qRed(line[x]));
+      *o++ = static_cast<uint8_t>(qGreen(line[x]));
+      *o++ = static_cast<uint8_t>(qBlue(line[x]));
+      if (alpha) *o++ = static_cast<uint8_t>(qAlpha(line[x]));
+    }
   }
-  std::vector<uint8_t> row(static_cast<size_t>(src.width()) * (alpha ? 4 : 3));
-  QByteArray bytes;
-  if (!WritePng(src, chunks.data(), static_cast<int>(chunks.size()), alpha, filters, level, row.data(), &bytes))
-    return {};
-  return bytes;
+  for (uint32_t y = h; y-- > 1;) {
+    uint8_t* row = raw.data() + static_cast<size_t>(y) * (row_bytes + 1) + 1;
+    const uint8_t* above = row - (row_bytes + 1);
+    for (size_t i = 0; i < row_bytes; ++i) row[i] = static_cast<uint8_t>(row[i] - above[i]);
+  }
+  libdeflate_compressor* c = ThreadCompressor(level);
+  if (c == nullptr) return {};
+  std::vector<uint8_t> packed(libdeflate_zlib_compress_bound(c, raw.size()));
+  const size_t packed_size = libdeflate_zlib_compress(c, raw.data(), raw.size(), packed.data(), packed.size());
+  if (packed_size == 0) return {};
+
+  std::string png("\x89PNG\r\n\x1a\n", 8);
+  std::string ihdr;
+  PutBe32(&ihdr, w);
+  PutBe32(&ihdr, h);
+  ihdr += static_cast<char>(8);
+  ihdr += static_cast<char>(alpha ? 6 : 2);
+  ihdr.append(3, '\0');  // deflate, adaptive filtering, not interlaced
+  PutChunk(&png, "IHDR", ihdr.data(), ihdr.size());
+  for (const auto& [key, value] : text) {
+    if (key.empty() || key.size() > 79 || key.find('\0') != std::string::npos) return {};
+    std::string body = key;
+    body += '\0';
+    body += value;
+    PutChunk(&png, "tEXt", body.data(), body.size());
+  }
+  if (src.dotsPerMeterX() > 0 && src.dotsPerMeterY() > 0) {
+    std::string phys;
+    PutBe32(&phys, static_cast<uint32_t>(src.dotsPerMeterX()));
+    PutBe32(&phys, static_cast<uint32_t>(src.dotsPerMeterY()));
+    phys += static_cast<char>(1);  // metres
+    PutChunk(&png, "pHYs", phys.data(), phys.size());
+  }
+  PutChunk(&png, "IDAT", packed.data(), packed_size);
+  PutChunk(&png, "IEND", nullptr, 0);
+  return QByteArray(png.data(), static_cast<qsizetype>(png.size()));
 }
 
 }  // namespace thumb::cache_png

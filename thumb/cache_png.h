@@ -11,9 +11,10 @@
 // checksum - is left to the general reader by returning false; what is
 // decoded here is pixel for pixel what that reader makes of the file.
 //
-// Entries are written through libpng with every row filtered "up": of the
-// five row filters it reads back fastest, and on photographs at thumbnail
-// size it compresses about as well as choosing among them row by row.
+// Entries are written here too, in one pass with libdeflate, every row but
+// the first filtered "up": of the five row filters it reads back fastest,
+// and on photographs at thumbnail size it compresses about as well as
+// choosing among them row by row.
 //
 //   thumb::cache_png::Chunks chunks;
 //   if (!thumb::cache_png::WalkChunks(bytes, &chunks)) ... not a PNG ...
@@ -62,20 +63,11 @@ const std::string* TextValue(const Chunks& chunks, const char* key);
 // for any other shape or whenever the pixel stream is not exactly whole.
 bool DecodeSimple(const QByteArray& png, const Chunks& chunks, QImage* out);
 
-// Filters the writer may choose among, per row (PNG_FILTER_* of libpng).
-enum Filters : int {
-  kFilterNone = 0x08,
-  kFilterSub = 0x10,
-  kFilterUp = 0x20,
-  kFilterAverage = 0x40,
-  kFilterPaeth = 0x80,
-};
-
 // EncodeRgba(): `picture` as an 8-bit RGBA (or RGB when `alpha` is false)
-// non-interlaced PNG carrying `text` as tEXt chunks (Latin-1 keys and
-// values) and the picture's resolution; `filters` a mask of Filters,
-// `level` zlib's 0-9.  Empty on failure.
+// non-interlaced PNG carrying `text` as tEXt chunks (Latin-1 keys of 1-79
+// bytes and values) and the picture's resolution, its pixel stream
+// compressed at libdeflate's `level` (0-12).  Empty on failure.
 QByteArray EncodeRgba(const QImage& picture, const std::vector<std::pair<std::string, std::string>>& text,
-                      bool alpha = true, int filters = kFilterUp, int level = 2);
+                      bool alpha = true, int level = 2);
 
 }  // namespace thumb::cache_png

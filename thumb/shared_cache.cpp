@@ -332,6 +332,7 @@ QByteArray EncodeEntry(const QImage& picture, const Source& src, int original_wi
   TextKeys keys;
   for (const QString& key : picture.textKeys()) {
     const QByteArray k = key.toLatin1(), v = picture.text(key).toLatin1();
+    if (k.isEmpty() || k.size() > 79) continue;  // no text chunk holds such a key
     keys.emplace_back(std::string(k.constData(), static_cast<size_t>(k.size())),
                       std::string(v.constData(), static_cast<size_t>(v.size())));
   }
