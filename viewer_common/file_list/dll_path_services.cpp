@@ -59,15 +59,21 @@ template <typename Ask>
 bool LibraryPages(int max, std::vector<FileTypeInfo>* pages, Ask&& ask) {
   pages->clear();
   max = std::clamp(max, 1, 32767);
-  // One buffer per thread, grown to the largest request and reused: a
-  // listing asks once per file.
-  thread_local std::unique_ptr<MVFileInfo[]> buffer;
-  thread_local int capacity = 0;
-  if (capacity < max) {
-    buffer.reset(new MVFileInfo[static_cast<size_t>(max)]);
-    capacity = max;
+  // A few records on the stack (a listing of single pictures asks for one
+  // per file); longer requests share one buffer per thread, grown to the
+  // largest request and reused.
+  MVFileInfo few[4];
+  MVFileInfo* buffer = few;
+  if (max > 4) {
+    thread_local std::unique_ptr<MVFileInfo[]> many;
+    thread_local int capacity = 0;
+    if (capacity < max) {
+      many.reset(new MVFileInfo[static_cast<size_t>(max)]);
+      capacity = max;
+    }
+    buffer = many.get();
   }
-  const int n = ask(buffer.get(), max);
+  const int n = ask(buffer, max);
   if (n < 1) return false;
   pages->resize(static_cast<size_t>(std::min(n, max)));
   for (size_t k = 0; k < pages->size(); ++k) {
