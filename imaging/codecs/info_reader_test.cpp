@@ -22,6 +22,7 @@
 namespace imaging::codecs {
 namespace {
 
+using imaging::testing::ExpectSameInfo;
 using imaging::testing::TempFolder;
 
 std::vector<uint8_t> Encoded(const Image& img, SaveType type, const TempFolder& dir, const std::string& name) {
@@ -55,17 +56,6 @@ std::vector<uint8_t> WithSegments(std::vector<uint8_t> jpeg, const std::vector<s
     at += s.size();
   }
   return jpeg;
-}
-
-void ExpectSameInfo(const FileInfo& a, const FileInfo& b, const std::string& what) {
-  EXPECT_EQ(a.format, b.format) << what;
-  EXPECT_EQ(a.width, b.width) << what;
-  EXPECT_EQ(a.height, b.height) << what;
-  EXPECT_EQ(a.bpp, b.bpp) << what;
-  EXPECT_EQ(a.gray, b.gray) << what;
-  EXPECT_EQ(a.image_count, b.image_count) << what;
-  EXPECT_EQ(a.dpi_x, b.dpi_x) << what;
-  EXPECT_EQ(a.dpi_y, b.dpi_y) << what;
 }
 
 const internal::FormatCodec& CodecOf(FileFormat f) {

@@ -119,6 +119,19 @@ Image GradientPicture(int width, int height, int bpp, unsigned seed, const Gradi
   return img;
 }
 
+void ExpectSameInfo(const codecs::FileInfo& a, const codecs::FileInfo& b, const std::string& what) {
+  EXPECT_EQ(a.format, b.format) << what;
+  EXPECT_EQ(a.width, b.width) << what;
+  EXPECT_EQ(a.height, b.height) << what;
+  EXPECT_EQ(a.bpp, b.bpp) << what;
+  EXPECT_EQ(a.gray, b.gray) << what;
+  EXPECT_EQ(a.image_count, b.image_count) << what;
+  EXPECT_EQ(a.dpi_x, b.dpi_x) << what;
+  EXPECT_EQ(a.dpi_y, b.dpi_y) << what;
+  EXPECT_EQ(a.has_exif, b.has_exif) << what;
+  EXPECT_EQ(a.is_vector, b.is_vector) << what;
+}
+
 void ExpectSamePixels(const Image& a, const Image& b) {
   ASSERT_EQ(a.width(), b.width());
   ASSERT_EQ(a.height(), b.height());

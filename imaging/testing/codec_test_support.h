@@ -125,6 +125,11 @@ Image GradientPicture(int width, int height, int bpp, unsigned seed, const Gradi
 // first difference and reports where.
 void ExpectSamePixels(const Image& a, const Image& b);
 
+// ExpectSameInfo() expects two readings of a file's facts to agree in
+// every field (format, size, depth, grey flag, picture count, resolution,
+// EXIF flag, vector flag); `what` names the case in the messages.
+void ExpectSameInfo(const codecs::FileInfo& a, const codecs::FileInfo& b, const std::string& what);
+
 // Per-channel (red, green, blue) differences of two pictures of one size.
 // A size mismatch is reported as a test failure and gives the worst value
 // (255, 255.0, 0.0).

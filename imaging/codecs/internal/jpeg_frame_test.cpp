@@ -22,6 +22,7 @@
 #include "imaging/codecs/byte_source.h"
 #include "imaging/codecs/internal/jpeg_header.h"
 #include "imaging/codecs/jpeg_internal.h"
+#include "imaging/testing/codec_test_support.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -235,19 +236,12 @@ void ExpectSameFacts(const JpegFrame& ours, const Facts& ref, const std::string&
   EXPECT_EQ(exif, ref.exif) << what;
 }
 
-void ExpectSameInfo(const Bytes& data, const std::string& what) {
+void ExpectSameReading(const Bytes& data, const std::string& what) {
   FileInfo fast, slow;
   const Result a = JpegReadInfo(data.data(), data.size(), 0, &fast);
   const Result b = JpegReadInfoWithLibrary(data.data(), data.size(), &slow);
   ASSERT_EQ(a.ok(), b.ok()) << what;
-  if (!a.ok()) return;
-  EXPECT_EQ(fast.width, slow.width) << what;
-  EXPECT_EQ(fast.height, slow.height) << what;
-  EXPECT_EQ(fast.bpp, slow.bpp) << what;
-  EXPECT_EQ(fast.gray, slow.gray) << what;
-  EXPECT_EQ(fast.dpi_x, slow.dpi_x) << what;
-  EXPECT_EQ(fast.dpi_y, slow.dpi_y) << what;
-  EXPECT_EQ(fast.has_exif, slow.has_exif) << what;
+  if (a.ok()) imaging::testing::ExpectSameInfo(fast, slow, what);
 }
 
 TEST(JpegReadFrame, ReadsWhatLibjpegReadsFromFilesOfEveryLayout) {
@@ -269,8 +263,8 @@ TEST(JpegReadFrame, ReadsWhatLibjpegReadsFromFilesOfEveryLayout) {
     JpegFrame g;
     EXPECT_EQ(JpegReadFrame(head.data(), head.size(), &g), !l.arithmetic) << l.name;
     if (!l.arithmetic) ExpectSameFacts(g, LibjpegFacts(head), l.name + " (gathered)");
-    ExpectSameInfo(file, l.name);
-    ExpectSameInfo(head, l.name + " (gathered)");
+    ExpectSameReading(file, l.name);
+    ExpectSameReading(head, l.name + " (gathered)");
   }
 }
 
@@ -300,7 +294,7 @@ TEST(JpegReadFrame, NeverReadsADamagedHeaderOtherwiseThanLibjpeg) {
       }
       ++read;
       ExpectSameFacts(f, LibjpegFacts(mutant), what);
-      ExpectSameInfo(mutant, what);
+      ExpectSameReading(mutant, what);
     };
     for (int round = 0; round < 1500; ++round) {
       Bytes mutant = file;
@@ -338,7 +332,7 @@ TEST(JpegReadFrame, LeavesUnusualHeadersToLibjpeg) {
   EXPECT_FALSE(JpegReadFrame(dnl.data(), dnl.size(), &f));
   EXPECT_FALSE(JpegReadFrame(nullptr, 0, &f));
   EXPECT_FALSE(JpegReadFrame(plain.data(), 3, &f));
-  for (const Bytes& odd : {fill, restart, dnl}) ExpectSameInfo(odd, "unusual");
+  for (const Bytes& odd : {fill, restart, dnl}) ExpectSameReading(odd, "unusual");
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "imaging/codecs/png_internal.h"
+#include "imaging/testing/codec_test_support.h"
 
 namespace imaging::codecs::internal {
 namespace {
@@ -125,7 +126,7 @@ std::vector<Layout> Layouts() {
   return v;
 }
 
-void ExpectSameInfo(const Bytes& data, const std::string& what) {
+void ExpectSameReading(const Bytes& data, const std::string& what) {
   FileInfo fast, slow;
   const Result a = PngReadInfo(data.data(), data.size(), 0, &fast);
   const Result b = PngReadInfoWithLibrary(data.data(), data.size(), &slow);
@@ -134,13 +135,7 @@ void ExpectSameInfo(const Bytes& data, const std::string& what) {
     return;
   }
   ASSERT_TRUE(b.ok()) << what << ": read here, refused by libpng: " << b.message();
-  EXPECT_EQ(fast.width, slow.width) << what;
-  EXPECT_EQ(fast.height, slow.height) << what;
-  EXPECT_EQ(fast.bpp, slow.bpp) << what;
-  EXPECT_EQ(fast.gray, slow.gray) << what;
-  EXPECT_EQ(fast.dpi_x, slow.dpi_x) << what;
-  EXPECT_EQ(fast.dpi_y, slow.dpi_y) << what;
-  EXPECT_EQ(fast.format, slow.format) << what;
+  imaging::testing::ExpectSameInfo(fast, slow, what);
 }
 
 TEST(PngReadHeader, ReadsWhatLibpngReadsFromFilesOfEveryLayout) {
@@ -149,7 +144,7 @@ TEST(PngReadHeader, ReadsWhatLibpngReadsFromFilesOfEveryLayout) {
     ASSERT_FALSE(file.empty()) << l.name;
     PngHeader h;
     EXPECT_EQ(PngReadHeader(file.data(), file.size(), &h), !l.declined) << l.name;
-    ExpectSameInfo(file, l.name);
+    ExpectSameReading(file, l.name);
     if (!l.declined) {
       EXPECT_EQ(h.width, static_cast<uint32_t>(l.width)) << l.name;
       EXPECT_EQ(h.color_type, l.color_type) << l.name;
@@ -214,7 +209,7 @@ TEST(PngReadHeader, NeverReadsADamagedHeaderOtherwiseThanLibpng) {
         continue;
       }
       ++read;
-      ExpectSameInfo(mutant, std::string(name) + " round " + std::to_string(round));
+      ExpectSameReading(mutant, std::string(name) + " round " + std::to_string(round));
     }
   }
   EXPECT_GT(read, 2000);
@@ -328,7 +323,7 @@ TEST(PngReadHeader, ChunksLibpngDropsRepairsOrRefusesAreLeftToIt) {
   ASSERT_TRUE(PngReadHeader(good.data(), good.size(), &h));
   EXPECT_TRUE(h.has_trns);
   EXPECT_EQ(h.unit, 1);
-  ExpectSameInfo(good, "good chunks");
+  ExpectSameReading(good, "good chunks");
 }
 
 }  // namespace
