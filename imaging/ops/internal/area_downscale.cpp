@@ -205,49 +205,57 @@ void SumColumns16(const uint16_t* acc, const AxisTaps& tx, int width, uint8_t* o
 // the sum of the weights being 2^15, that takes 2^30 off the total, put
 // back at the end).  A
 // pixel of 3 or 4 samples is read as four (the accumulator row has one
-// spare at the end); for 1 sample a pair is two neighbours.
+// spare at the end) and its sums fill the lanes of one vector.  With 1
+// sample a pair is two neighbours, and four destination pixels share a
+// vector, a lane each.
 struct WeightPair {
-  alignas(16) int32_t lanes[4];  // w[t] | w[t + 1] << 16, four times
+  alignas(16) int32_t lanes[4];  // w[t] | w[t + 1] << 16 for each lane
 };
 struct PairedTaps {
   int pairs = 0;
-  std::vector<int> first;          // per destination pixel: first sample
-  std::vector<WeightPair> weight;  // per destination pixel and pair
+  std::vector<int> first;  // per destination pixel: first sample (1 sample: padded to whole fours, 0)
+  // 3 or 4 samples: per destination pixel and pair, the same in every lane;
+  // 1 sample: per four destination pixels and pair, a pixel to a lane
+  // (0 in the padding).
+  std::vector<WeightPair> weight;
 };
 
 // Pair() is the SSE2 form of `tx` (15 fraction bits, an even tap count),
 // or false when a weight does not fit.
 bool Pair(const AxisTaps& tx, int cn, PairedTaps* out) {
   if (tx.taps % 2 != 0) return false;
-  out->pairs = tx.taps / 2;
-  out->first.resize(tx.first.size());
-  out->weight.resize(tx.weight.size() / 2);
-  for (size_t d = 0; d < tx.first.size(); ++d) out->first[d] = tx.first[d] * cn;
-  for (size_t i = 0; i < out->weight.size(); ++i) {
-    const uint32_t lo = tx.weight[2 * i], hi = tx.weight[2 * i + 1];
-    if (lo > 32767 || hi > 32767) return false;
-    const auto both = static_cast<int32_t>(lo | (hi << 16));
-    out->weight[i] = WeightPair{{both, both, both, both}};
-  }
+  const int pairs = tx.taps / 2;
+  const size_t width = tx.first.size();
+  const size_t padded = cn == 1 ? (width + 3) / 4 * 4 : width;
+  out->pairs = pairs;
+  out->first.assign(padded, 0);
+  for (size_t d = 0; d < width; ++d) out->first[d] = tx.first[d] * cn;
+  out->weight.assign(cn == 1 ? padded / 4 * static_cast<size_t>(pairs) : width * static_cast<size_t>(pairs),
+                     WeightPair{});
+  for (size_t d = 0; d < width; ++d)
+    for (int k = 0; k < pairs; ++k) {
+      const uint32_t lo = tx.weight[d * tx.taps + 2 * k], hi = tx.weight[d * tx.taps + 2 * k + 1];
+      if (lo > 32767 || hi > 32767) return false;
+      const auto both = static_cast<int32_t>(lo | (hi << 16));
+      if (cn == 1) {
+        out->weight[(d / 4) * pairs + k].lanes[d % 4] = both;
+      } else {
+        out->weight[d * pairs + k] = WeightPair{{both, both, both, both}};
+      }
+    }
   return true;
 }
 
-// PixelSum() is one destination pixel's samples in the low 32-bit lanes,
-// kPairs 0 = `pairs`, read at run time.
+// PixelSum() is one destination pixel's 3 or 4 samples in the low 32-bit
+// lanes, kPairs 0 = `pairs`, read at run time.
 template <int kCn, int kPairs>
 inline __m128i PixelSum(const uint16_t* p, const WeightPair* w, int pairs) {
+  static_assert(kCn == 3 || kCn == 4);
   __m128i sum = _mm_set1_epi32((1 << 30) + (1 << 22));
   for (int k = 0; k < (kPairs > 0 ? kPairs : pairs); ++k, p += 2 * kCn) {
-    __m128i pair;
-    if constexpr (kCn == 1) {
-      int32_t two;
-      std::memcpy(&two, p, sizeof two);
-      pair = _mm_cvtsi32_si128(two);
-    } else {
-      const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-      const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + kCn));
-      pair = _mm_unpacklo_epi16(a, b);
-    }
+    const __m128i a = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
+    const __m128i b = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + kCn));
+    const __m128i pair = _mm_unpacklo_epi16(a, b);
     sum = _mm_add_epi32(sum, _mm_madd_epi16(pair, _mm_load_si128(reinterpret_cast<const __m128i*>(w[k].lanes))));
   }
   return _mm_srli_epi32(sum, 23);
@@ -262,7 +270,7 @@ void SumColumnsSse2(const uint16_t* acc, const PairedTaps& tx, int width, uint8_
   const WeightPair* w = tx.weight.data();
   const int* first = tx.first.data();
   auto put = [out](int dx, uint32_t v, bool last) {
-    if (kCn == 4 || (kCn == 3 && !last)) {
+    if (kCn == 4 || !last) {
       std::memcpy(out + dx * kCn, &v, 4);
     } else {
       for (int c = 0; c < kCn; ++c) out[dx * kCn + c] = static_cast<uint8_t>(v >> (8 * c));
@@ -285,12 +293,50 @@ void SumColumnsSse2(const uint16_t* acc, const PairedTaps& tx, int width, uint8_
   }
 }
 
+// One sample a pixel: four destination pixels at a time, their pairs
+// gathered into one vector.
+template <int kPairs>
+void SumGreyColumnsSse2(const uint16_t* acc, const PairedTaps& tx, int width, uint8_t* out) {
+  const int pairs = kPairs > 0 ? kPairs : tx.pairs;
+  const WeightPair* w = tx.weight.data();
+  auto two = [acc](int at) {
+    int32_t v;
+    std::memcpy(&v, acc + at, sizeof v);
+    return _mm_cvtsi32_si128(v);
+  };
+  for (int dx = 0; dx < width; dx += 4) {
+    const int* f = &tx.first[static_cast<size_t>(dx)];
+    __m128i sum = _mm_set1_epi32((1 << 30) + (1 << 22));
+    for (int k = 0; k < pairs; ++k, ++w) {
+      const __m128i ab = _mm_unpacklo_epi32(two(f[0] + 2 * k), two(f[1] + 2 * k));
+      const __m128i cd = _mm_unpacklo_epi32(two(f[2] + 2 * k), two(f[3] + 2 * k));
+      sum = _mm_add_epi32(sum, _mm_madd_epi16(_mm_unpacklo_epi64(ab, cd),
+                                              _mm_load_si128(reinterpret_cast<const __m128i*>(w->lanes))));
+    }
+    const __m128i packed = _mm_packs_epi32(_mm_srli_epi32(sum, 23), sum);
+    const auto four = static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(packed, packed)));
+    if (dx + 4 <= width) {
+      std::memcpy(out + dx, &four, 4);
+    } else {
+      for (int j = 0; dx + j < width; ++j) out[dx + j] = static_cast<uint8_t>(four >> (8 * j));
+    }
+  }
+}
+
 template <int kCn>
 void SumColumnsSse2(const uint16_t* acc, const PairedTaps& tx, int width, uint8_t* out) {
-  switch (tx.pairs) {
-    case 1: return SumColumnsSse2<kCn, 1>(acc, tx, width, out);
-    case 2: return SumColumnsSse2<kCn, 2>(acc, tx, width, out);
-    default: return SumColumnsSse2<kCn, 0>(acc, tx, width, out);
+  if constexpr (kCn == 1) {
+    switch (tx.pairs) {
+      case 1: return SumGreyColumnsSse2<1>(acc, tx, width, out);
+      case 2: return SumGreyColumnsSse2<2>(acc, tx, width, out);
+      default: return SumGreyColumnsSse2<0>(acc, tx, width, out);
+    }
+  } else {
+    switch (tx.pairs) {
+      case 1: return SumColumnsSse2<kCn, 1>(acc, tx, width, out);
+      case 2: return SumColumnsSse2<kCn, 2>(acc, tx, width, out);
+      default: return SumColumnsSse2<kCn, 0>(acc, tx, width, out);
+    }
   }
 }
 #endif
