@@ -203,17 +203,18 @@ void SumColumns16(const uint16_t* acc, const AxisTaps& tx, int width, uint8_t* o
 // and two taps at a time meet in one multiply-add of signed 16-bit pairs:
 // the accumulators are moved down by 2^15 to fit (SumRows16's offset;
 // the sum of the weights being 2^15, that takes 2^30 off the total, put
-// back at the end).  A
-// pixel of 3 or 4 samples is read as four (the accumulator row has one
-// spare at the end) and its sums fill the lanes of one vector.  With 1
-// sample a pair is two neighbours, and four destination pixels share a
-// vector, a lane each.
+// back at the end).  A pixel of 3 or 4 samples is read as four (the
+// accumulator row has one spare at the end) and its sums fill the lanes
+// of one vector.  With 1 sample a pair is two neighbours, and four
+// destination pixels share a vector, a lane each.
 struct WeightPair {
   alignas(16) int32_t lanes[4];  // w[t] | w[t + 1] << 16 for each lane
 };
 struct PairedTaps {
   int pairs = 0;
-  std::vector<int> first;  // per destination pixel: first sample (1 sample: padded to whole fours, 0)
+  // Per destination pixel, its first sample (with 1 sample, padded with
+  // 0 to a whole number of fours).
+  std::vector<int> first;
   // 3 or 4 samples: per destination pixel and pair, the same in every lane;
   // 1 sample: per four destination pixels and pair, a pixel to a lane
   // (0 in the padding).
