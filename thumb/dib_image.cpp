@@ -6,6 +6,36 @@
 #include "viewer_common/imaging_dlls/imaging_dlls.h"
 
 namespace thumb {
+namespace {
+
+// A row with no transparent pixel as 24-bit samples, four pixels (three
+// words) at a time; false, with nothing written, when a pixel is not
+// opaque.
+bool PackOpaqueRow(const QRgb* line, int w, uint8_t* row) {
+  QRgb all = 0xFF000000u;
+  for (int x = 0; x < w; ++x) all &= line[x];
+  if ((all >> 24) != 0xFF) return false;
+  int x = 0;
+  for (; x + 4 <= w; x += 4) {
+    // QRgb 0xAARRGGBB; the row wants B, G, R of each pixel in turn.
+    const uint32_t a = line[x] & 0xFFFFFFu, b = line[x + 1] & 0xFFFFFFu, c = line[x + 2] & 0xFFFFFFu,
+                   d = line[x + 3] & 0xFFFFFFu;
+    const uint32_t words[3] = {a | b << 24, b >> 8 | c << 16, c >> 16 | d << 8};
+    if constexpr (Q_BYTE_ORDER == Q_LITTLE_ENDIAN) {
+      std::memcpy(row + 3 * x, words, 12);
+      continue;
+    }
+    for (int i = 0; i < 12; ++i) row[3 * x + i] = static_cast<uint8_t>(words[i / 4] >> (8 * (i % 4)));
+  }
+  for (; x < w; ++x) {
+    row[3 * x + 0] = static_cast<uint8_t>(qBlue(line[x]));
+    row[3 * x + 1] = static_cast<uint8_t>(qGreen(line[x]));
+    row[3 * x + 2] = static_cast<uint8_t>(qRed(line[x]));
+  }
+  return true;
+}
+
+}  // namespace
 
 MVHANDLE DibHandleFromImage(const QImage& image, uint32_t background) {
   if (image.isNull()) return 0;
@@ -36,6 +66,7 @@ MVHANDLE DibHandleFromImage(const QImage& image, uint32_t background) {
     for (int y = 0; y < h; ++y) {
       const auto* line = reinterpret_cast<const QRgb*>(src.constScanLine(y));
       uint8_t* row = base + sizeof bi + stride * static_cast<size_t>(h - 1 - y);
+      if (PackOpaqueRow(line, w, row)) continue;
       for (int x = 0; x < w; ++x) {
         const QRgb p = line[x];
         const int a = qAlpha(p);
