@@ -54,24 +54,18 @@ struct AxisTaps {
 // bits, the tap count rounded up to a multiple of `multiple` where there
 // are source pixels enough.
 AxisTaps BuildTaps(int n, int m, int bits, int multiple = 1) {
-  struct Span {
-    int first, count;
+  // Destination d covers [d*n, (d+1)*n) in 1/m of a source pixel: source
+  // pixels lo / m .. (hi - 1) / m.
+  auto span = [n, m](int d, int64_t* lo, int* x0, int* x1) {
+    *lo = static_cast<int64_t>(d) * n;
+    *x0 = static_cast<int>(*lo / m);
+    *x1 = static_cast<int>((*lo + n - 1) / m);
   };
-  std::vector<Span> spans(static_cast<size_t>(m));
-  std::vector<uint32_t> ragged;
-  ragged.reserve(static_cast<size_t>(n) + static_cast<size_t>(m));
   int taps = 1;
   for (int d = 0; d < m; ++d) {
-    const int64_t lo = static_cast<int64_t>(d) * n, hi = lo + n;
-    const int x0 = static_cast<int>(lo / m), x1 = static_cast<int>((hi - 1) / m);
-    int64_t covered = 0, prev = 0;
-    for (int x = x0; x <= x1; ++x) {
-      covered += std::min<int64_t>(static_cast<int64_t>(x + 1) * m, hi) - std::max<int64_t>(static_cast<int64_t>(x) * m, lo);
-      const int64_t cum = ((covered << bits) + n / 2) / n;
-      ragged.push_back(static_cast<uint32_t>(cum - prev));
-      prev = cum;
-    }
-    spans[static_cast<size_t>(d)] = {x0, x1 - x0 + 1};
+    int64_t lo;
+    int x0, x1;
+    span(d, &lo, &x0, &x1);
     taps = std::max(taps, x1 - x0 + 1);
   }
   if (const int padded = (taps + multiple - 1) / multiple * multiple; padded <= n) taps = padded;
@@ -79,15 +73,23 @@ AxisTaps BuildTaps(int n, int m, int bits, int multiple = 1) {
   t.taps = taps;
   t.first.resize(static_cast<size_t>(m));
   t.weight.assign(static_cast<size_t>(m) * static_cast<size_t>(taps), 0);
-  size_t at = 0;
   for (int d = 0; d < m; ++d) {
-    const Span s = spans[static_cast<size_t>(d)];
+    int64_t lo;
+    int x0, x1;
+    span(d, &lo, &x0, &x1);
+    const int64_t hi = lo + n;
     // Near the end the window slides left so it never passes the last
     // source index; the weights move right by as much.
-    const int first = std::min(s.first, n - taps);
+    const int first = std::min(x0, n - taps);
     t.first[static_cast<size_t>(d)] = first;
-    uint32_t* w = &t.weight[static_cast<size_t>(d) * static_cast<size_t>(taps) + static_cast<size_t>(s.first - first)];
-    for (int k = 0; k < s.count; ++k) w[k] = ragged[at++];
+    uint32_t* w = &t.weight[static_cast<size_t>(d) * static_cast<size_t>(taps) + static_cast<size_t>(x0 - first)];
+    int64_t covered = 0, prev = 0;
+    for (int x = x0; x <= x1; ++x) {
+      covered += std::min<int64_t>(static_cast<int64_t>(x + 1) * m, hi) - std::max<int64_t>(static_cast<int64_t>(x) * m, lo);
+      const int64_t cum = ((covered << bits) + n / 2) / n;
+      *w++ = static_cast<uint32_t>(cum - prev);
+      prev = cum;
+    }
   }
   return t;
 }
