@@ -18,16 +18,18 @@ bool ValidSize(int width, int height) {
 Result ResampleSmooth(const Image& src, int width, int height, Image* out) {
   if (src.empty()) return Result(Status::kBadImage, "empty picture");
   if (!ValidSize(width, height)) return Result(Status::kBadValue, "bad size");
-  Image result;
+  // Palette and 16-bit pictures are averaged at 24 bits and stay there;
+  // deeper ones are read where they are.
+  Image wide;
+  const Image* from = &src;
   if (src.bpp() <= 16) {
-    // Palette and 16-bit pictures are averaged at 24 bits and stay there.
-    if (Result r = imaging::ops::ConvertDepth(src, &result, imaging::ops::DepthCode::kTrue24); !r.ok()) return r;
-    result.set_transparent_index(-1);
-  } else {
-    result = src;
+    if (Result r = imaging::ops::ConvertDepth(src, &wide, imaging::ops::DepthCode::kTrue24); !r.ok()) return r;
+    wide.set_transparent_index(-1);
+    from = &wide;
   }
-  const bool shrinking = width <= result.width() && height <= result.height();
-  if (Result r = imaging::ops::ResizeImage(result, &result, width, height,
+  const bool shrinking = width <= from->width() && height <= from->height();
+  Image result;
+  if (Result r = imaging::ops::ResizeImage(*from, &result, width, height,
                                            shrinking ? imaging::ops::ResizeFilter::kArea
                                                      : imaging::ops::ResizeFilter::kAuto);
       !r.ok())
