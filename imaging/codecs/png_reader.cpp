@@ -28,10 +28,6 @@ namespace {
 constexpr uint64_t kMaxInflateRatio = 1100;
 constexpr size_t kMaxChunkBytes = 32u << 20;  // ancillary chunks (text, ICC)
 
-uint32_t Be32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
 struct ReadState {
   const uint8_t* data = nullptr;
   size_t size = 0;
@@ -125,9 +121,9 @@ Result Failure(const ReadState& state) {
 Result CheckHeader(const uint8_t* data, size_t size) {
   if (!PngSniff(data, size)) return Result(Status::kBadFile, "not a PNG file");
   if (size < 33) return Result(Status::kBroken, "PNG header is truncated");
-  if (Be32(data + 8) != 13 || std::memcmp(data + 12, "IHDR", 4) != 0)
+  if (PngBe32(data + 8) != 13 || std::memcmp(data + 12, "IHDR", 4) != 0)
     return Result(Status::kBroken, "PNG file does not start with IHDR");
-  const uint32_t w = Be32(data + 16), h = Be32(data + 20);
+  const uint32_t w = PngBe32(data + 16), h = PngBe32(data + 20);
   if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu) return Result(Status::kBroken, "bad PNG picture size");
   if (w > static_cast<uint32_t>(kMaxDimension) || h > static_cast<uint32_t>(kMaxDimension))
     return Result(Status::kMemory, "PNG picture side exceeds the engine's limit");
@@ -140,7 +136,7 @@ uint64_t CompressedPixelBytes(const uint8_t* data, size_t size) {
   uint64_t total = 0;
   size_t at = 8;
   while (size - at >= 12) {
-    const uint64_t length = Be32(data + at);
+    const uint64_t length = PngBe32(data + at);
     const bool idat = std::memcmp(data + at + 4, "IDAT", 4) == 0;
     const uint64_t available = size - at - 8;
     if (idat) total += length < available ? length : available;

@@ -19,10 +19,6 @@ constexpr uint32_t kMaxSide = 0x7FFFFFFFu;
 constexpr uint32_t kMaxChunkBytes = 32u << 20;
 constexpr int kMaxChunks = 64;  // before the pixel data
 
-uint32_t Be32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
 bool Is(const uint8_t* type, const char* name) { return std::memcmp(type, name, 4) == 0; }
 
 // The colour type and depth pairs PNG allows.
@@ -46,7 +42,7 @@ bool PngReadHeader(const uint8_t* data, size_t size, PngHeader* out) {
   size_t pos = 8;
   for (int n = 0; n < kMaxChunks; ++n) {
     if (size - pos < 8) return false;
-    const uint32_t length = Be32(data + pos);
+    const uint32_t length = PngBe32(data + pos);
     const uint8_t* type = data + pos + 4;
     if (Is(type, "IDAT")) {
       if (n == 0 || length > kMaxChunkBytes) return false;
@@ -57,14 +53,14 @@ bool PngReadHeader(const uint8_t* data, size_t size, PngHeader* out) {
     if (length > kMaxChunkBytes || size - pos < 12 || length > size - pos - 12) return false;
     const uint8_t* body = type + 4;
     const uLong crc = crc32(crc32(0L, Z_NULL, 0), type, length + 4);
-    if (crc != Be32(body + length)) return false;
+    if (crc != PngBe32(body + length)) return false;
     if (n == 0) {
       // IHDR: the size (checked against the limits by the caller), depth,
       // colour type, and the only compression, filter and interlace
       // methods there are.
       if (!Is(type, "IHDR") || length != 13) return false;
-      h.width = Be32(body);
-      h.height = Be32(body + 4);
+      h.width = PngBe32(body);
+      h.height = PngBe32(body + 4);
       h.bit_depth = body[8];
       h.color_type = body[9];
       if (h.width == 0 || h.height == 0 || h.width > kMaxSide || h.height > kMaxSide) return false;
@@ -102,8 +98,8 @@ bool PngReadHeader(const uint8_t* data, size_t size, PngHeader* out) {
     } else if (Is(type, "pHYs")) {
       if (phys || length != 9) return false;
       phys = true;
-      h.x_per_unit = Be32(body);
-      h.y_per_unit = Be32(body + 4);
+      h.x_per_unit = PngBe32(body);
+      h.y_per_unit = PngBe32(body + 4);
       h.unit = body[8];
     } else if (Is(type, "gAMA") || Is(type, "cHRM") || Is(type, "sRGB") || Is(type, "tEXt") || Is(type, "tIME")) {
       // Descriptive chunks: whatever they hold, they change none of the

@@ -34,6 +34,12 @@ struct PngHeader {
   int unit = -1;
 };
 
+// PngBe32(): the big-endian 32-bit number PNG lengths, sizes and
+// checksums are written as.
+inline uint32_t PngBe32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
 // PngReadHeader() walks the chunks of `data` (a PNG signature first) up to
 // the first IDAT.  True, with `*out` filled, only when every chunk on the
 // way has a good checksum and is one libpng's header reading takes as it
