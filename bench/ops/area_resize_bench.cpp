@@ -14,23 +14,6 @@
 
 namespace {
 
-// A photo-like 24-bit picture: gradients plus noise.
-imaging::Image MakePicture(int w, int h) {
-  imaging::Image p;
-  if (!imaging::Image::Create(w, h, 24, &p).ok()) std::abort();
-  std::mt19937 rng(7);
-  for (int y = 0; y < h; ++y) {
-    uint8_t* row = p.row(y);
-    for (int x = 0; x < w; ++x) {
-      const int n = static_cast<int>(rng() & 31) - 16;
-      row[3 * x] = static_cast<uint8_t>(std::clamp(x * 255 / w + n, 0, 255));
-      row[3 * x + 1] = static_cast<uint8_t>(std::clamp(y * 255 / h + n, 0, 255));
-      row[3 * x + 2] = static_cast<uint8_t>(std::clamp(((x ^ y) & 255) + n, 0, 255));
-    }
-  }
-  return p;
-}
-
 struct Case {
   const char* name;
   int sw, sh, dw, dh;
@@ -42,8 +25,8 @@ constexpr Case kPhoto{"photo", 3000, 2000, 256, 171};
 constexpr Case kQuarter{"quarter", 3000, 2000, 750, 500};
 
 const imaging::Image& PictureOf(const Case& c) {
-  static const imaging::Image thumb = MakePicture(kThumb.sw, kThumb.sh);
-  static const imaging::Image photo = MakePicture(kPhoto.sw, kPhoto.sh);
+  static const imaging::Image thumb = bench_ops::PhotoLike(kThumb.sw, kThumb.sh, 7);
+  static const imaging::Image photo = bench_ops::PhotoLike(kPhoto.sw, kPhoto.sh, 7);
   return c.sw == kThumb.sw ? thumb : photo;
 }
 

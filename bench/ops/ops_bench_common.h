@@ -11,7 +11,9 @@
 #include <benchmark/benchmark.h>
 #include <vips/vips.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <random>
 #include <string>
@@ -25,24 +27,27 @@ namespace bench_ops {
 inline constexpr int kWidth = 6000;  // 6000 x 4000 = 24 megapixels; rows need no padding
 inline constexpr int kHeight = 4000;
 
-// A photo-like picture: smooth gradients plus noise, so filters cannot
-// take shortcuts on flat data.
-inline const imaging::Image& Picture() {
-  static imaging::Image img = [] {
-    imaging::Image p;
-    if (!imaging::Image::Create(kWidth, kHeight, 24, &p).ok()) std::abort();
-    std::mt19937 rng(1);
-    for (int y = 0; y < kHeight; ++y) {
-      uint8_t* row = p.row(y);
-      for (int x = 0; x < kWidth; ++x) {
-        const int n = static_cast<int>(rng() & 31) - 16;
-        row[3 * x] = static_cast<uint8_t>(std::clamp(x * 255 / kWidth + n, 0, 255));
-        row[3 * x + 1] = static_cast<uint8_t>(std::clamp(y * 255 / kHeight + n, 0, 255));
-        row[3 * x + 2] = static_cast<uint8_t>(std::clamp(((x ^ y) & 255) + n, 0, 255));
-      }
+// A photo-like picture of `w` x `h`: smooth gradients plus noise (from
+// `seed`), so filters cannot take shortcuts on flat data.
+inline imaging::Image PhotoLike(int w, int h, unsigned seed) {
+  imaging::Image p;
+  if (!imaging::Image::Create(w, h, 24, &p).ok()) std::abort();
+  std::mt19937 rng(seed);
+  for (int y = 0; y < h; ++y) {
+    uint8_t* row = p.row(y);
+    for (int x = 0; x < w; ++x) {
+      const int n = static_cast<int>(rng() & 31) - 16;
+      row[3 * x] = static_cast<uint8_t>(std::clamp(x * 255 / w + n, 0, 255));
+      row[3 * x + 1] = static_cast<uint8_t>(std::clamp(y * 255 / h + n, 0, 255));
+      row[3 * x + 2] = static_cast<uint8_t>(std::clamp(((x ^ y) & 255) + n, 0, 255));
     }
-    return p;
-  }();
+  }
+  return p;
+}
+
+// The 24-megapixel test picture.
+inline const imaging::Image& Picture() {
+  static const imaging::Image img = PhotoLike(kWidth, kHeight, 1);
   return img;
 }
 
