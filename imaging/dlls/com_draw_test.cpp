@@ -104,19 +104,27 @@ TEST(StretchDIBits, StretchesBottomUpRowsTheRightWayUp) {
 
 // Every target pixel against the picture's own colour at the source pixel
 // whose centre the target pixel's centre maps onto, for true-colour
-// pictures shrunk, enlarged and cut by the clip rectangle.
+// pictures shrunk, enlarged, drawn at their own size and cut by the clip
+// rectangle.
 TEST(StretchDIBits, TrueColourMatchesNearestCentreSampling) {
   struct Case {
     int bpp, src_w, src_h, x_src, y_src, w_src, h_src, x_dst, y_dst, w_dst, h_dst, clip_left, clip_top;
   };
-  const Case cases[] = {
+  std::vector<Case> cases = {
       {24, 96, 64, 0, 0, 96, 64, 3, 2, 88, 59, 0, 0},    // a thumbnail into its cell
       {32, 96, 64, 0, 0, 96, 64, 3, 2, 88, 59, 0, 0},
       {24, 7, 5, 1, 1, 5, 3, 2, 1, 23, 17, 0, 0},        // enlarged, part of the source
       {24, 33, 9, 0, 0, 33, 9, -4, 0, 50, 40, 6, 5},     // clipped on the left and top
       {32, 1, 1, 0, 0, 1, 1, 0, 0, 60, 45, 0, 0},
       {24, 61, 47, 3, 2, 50, 40, 0, 0, 13, 11, 0, 0},    // odd strides, strong shrink
+      {24, 96, 64, 0, 0, 96, 64, 0, 0, 96, 64, 0, 0},    // own size, cut by the surface
+      {24, 33, 9, 0, 0, 33, 9, -4, 0, 33, 9, 6, 5},      // own size, clipped on the left and top
+      {32, 20, 6, 3, 1, 17, 5, 5, 7, 17, 5, 0, 0},
   };
+  // Own size, every width up to 20 from every start within a pixel group,
+  // the run ending at the end of the source row (whose padding differs).
+  for (int w = 1; w <= 20; ++w)
+    for (int x_src = 0; x_src < 4; ++x_src) cases.push_back({24, x_src + w, 3, x_src, 0, w, 3, 2, 1, w, 3, 0, 0});
   for (const Case& k : cases) {
     SCOPED_TRACE(::testing::Message() << k.bpp << " bpp " << k.src_w << "x" << k.src_h << " -> " << k.w_dst << "x"
                                       << k.h_dst);
