@@ -72,15 +72,15 @@ bool MayHoldSeveralImages(const shared_cache::Source& src) {
   return src.head_size >= 6 && (std::memcmp(h, "GIF87a", 6) == 0 || std::memcmp(h, "GIF89a", 6) == 0);
 }
 
-bool RasterSize(MVHANDLE h, int* w, int* hgt) {
-  MVImageType type{};
-  if (!imaging_dlls::GetImageType(h, &type) || type.kind != MV_KIND_RASTER) return false;
+// The size in a picture's own DIB header (height made positive); false,
+// with nothing written, when the handle holds no header.
+bool DibSize(MVHANDLE h, int* w, int* hgt) {
   imaging_dlls::LockedBlock dib(h);
   if (!dib || dib.size() < sizeof(MVBITMAPINFOHEADER)) return false;
   const auto* bi = static_cast<const MVBITMAPINFOHEADER*>(dib.data());
   *w = bi->biWidth;
   *hgt = bi->biHeight < 0 ? -bi->biHeight : bi->biHeight;
-  return *w > 0 && *hgt > 0;
+  return true;
 }
 
 // A raster picture of `width` x `height` brought to `size`; takes `raster`
@@ -105,8 +105,11 @@ MVHANDLE ResizeRaster(MVHANDLE raster, const MVImageType& type, int width, int h
 // on with.  Nothing is stored from a picture smaller than the entry ought
 // to be (an embedded thumbnail, a small sub-image).
 MVHANDLE StoreLoaded(const shared_cache::Source& src, const MVFileInfo& info, int folder, MVHANDLE picture) {
+  MVImageType type{};
   int w = 0, h = 0;
-  if (!RasterSize(picture, &w, &h)) return picture;
+  if (!imaging_dlls::GetImageType(picture, &type) || type.kind != MV_KIND_RASTER || !DibSize(picture, &w, &h) ||
+      w <= 0 || h <= 0)
+    return picture;
   const int longer = std::max(w, h);
   const int original = std::max(info.width, info.height);
   if (longer < std::min(folder, original)) return picture;
@@ -118,11 +121,6 @@ MVHANDLE StoreLoaded(const shared_cache::Source& src, const MVFileInfo& info, in
     viewer::Size size = viewer::ThumbnailSize(w, h, folder);
     const viewer::Size loaded = viewer::ThumbnailSize(info.width, info.height, longer);
     if (loaded.width == w && loaded.height == h) size = viewer::ThumbnailSize(info.width, info.height, folder);
-    MVImageType type{};
-    if (!imaging_dlls::GetImageType(picture, &type)) {
-      imaging_dlls::FreeMemory(picture);
-      return 0;
-    }
     cached = ResizeRaster(picture, type, w, h, size);
   }
   QImage img;
@@ -182,16 +180,9 @@ MVHANDLE MakeThumbnail(MVHANDLE picture, int image_size, uint32_t background) {
       return 0;
     }
   }
-  // The size comes from the picture's own header.
+  // The size comes from the picture's own header when it has one.
   int width = type.width, height = type.height;
-  {
-    imaging_dlls::LockedBlock dib(raster);
-    if (dib && dib.size() >= sizeof(MVBITMAPINFOHEADER)) {
-      const auto* bi = static_cast<const MVBITMAPINFOHEADER*>(dib.data());
-      width = bi->biWidth;
-      height = bi->biHeight < 0 ? -bi->biHeight : bi->biHeight;
-    }
-  }
+  (void)DibSize(raster, &width, &height);
   return ResizeRaster(raster, type, width, height, viewer::ThumbnailSize(width, height, image_size));
 }
 
