@@ -54,10 +54,9 @@ bool WithinLargestFolder(int64_t width, int64_t height) {
   return width >= 1 && height >= 1 && width <= kLargestFolderSize && height <= kLargestFolderSize;
 }
 
-// A reader of a structurally sound PNG (walked into `chunks`) of at most
-// 1024 x 1024, or false.
-bool OpenPng(const QByteArray& png, cache_png::Chunks* chunks, QBuffer* buffer, QImageReader* reader, QSize* size) {
-  if (!cache_png::WalkChunks(png, chunks) || !WithinLargestFolder(chunks->width, chunks->height)) return false;
+// A reader of a PNG whose chunks were walked and found within 1024 x 1024;
+// false when the reader sees another size.
+bool OpenWalkedPng(const QByteArray& png, QBuffer* buffer, QImageReader* reader, QSize* size) {
   buffer->setData(png);
   if (!buffer->open(QIODevice::ReadOnly)) return false;
   reader->setDevice(buffer);
@@ -314,7 +313,7 @@ EntryVerdict ReadEntry(const QByteArray& png, const Source& src, int min_side, Q
   QBuffer buffer;
   QImageReader reader;
   QSize size;
-  if (!OpenPng(png, &chunks, &buffer, &reader, &size)) return EntryVerdict::kMalformed;
+  if (!OpenWalkedPng(png, &buffer, &reader, &size)) return EntryVerdict::kMalformed;
   // Keys written ahead of the pixels settle a stale entry without decoding.
   if (const QString early = reader.text(kMTimeKey); !early.isEmpty() && !TimeMatches(early, src))
     return EntryVerdict::kStale;
@@ -376,7 +375,9 @@ bool HasFailure(const Source& src) {
   QBuffer buffer;
   QImageReader reader;
   QSize size;
-  if (!OpenPng(bytes, &chunks, &buffer, &reader, &size)) return false;
+  if (!cache_png::WalkChunks(bytes, &chunks) || !WithinLargestFolder(chunks.width, chunks.height) ||
+      !OpenWalkedPng(bytes, &buffer, &reader, &size))
+    return false;
   QImage img;
   return reader.read(&img) && KeysMatch(Keys::Of(img), src);
 }
